@@ -1,0 +1,3 @@
+#include "app/driver.h"
+
+int RunProgram(int, char**) { return 0; }

@@ -1,0 +1,56 @@
+// File access for everyone above the platform layer: an owned descriptor and
+// the opens the program needs, with failures as statuses.
+#pragma once
+
+#include <string>
+
+#include "platform/status.h"
+
+// Owns one file descriptor; closes it when destroyed or reset.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : m_fd(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    Reset(other.Release());
+    return *this;
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() { Reset(); }
+
+  int Get() const { return m_fd; }
+  bool IsValid() const { return m_fd >= 0; }
+  int Release() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+  }
+  // Closes the descriptor held, if any, and takes fd.
+  void Reset(int fd = -1);
+  // Closes the descriptor and reports the close's own failure (a deferred
+  // write error on some file systems).
+  HRESULT Close();
+
+ private:
+  int m_fd = -1;
+};
+
+// Whether anything exists at path: a file, a folder, a device.
+bool PathExists(const std::string& path);
+
+// Opens path for reading, whatever kind of file it is.
+HRESULT OpenForReading(const std::string& path, UniqueFd* fd);
+
+// Opens path for reading only when it is a regular file: a folder, a device
+// or a pipe fails with access denied, so that no reader waits or reads
+// forever. A missing file fails with file not found.
+HRESULT OpenRegularFileForReading(const std::string& path, UniqueFd* fd);
+
+// Reads up to size bytes, retrying on signals. Returns the count read (0 at
+// the end of the file) or -1 with *status set.
+long ReadSome(int fd, void* buffer, size_t size, HRESULT* status);
+
+// Writes all of data, retrying short writes and signals.
+HRESULT WriteAll(int fd, const void* data, size_t size);

@@ -1,0 +1,107 @@
+// The 32-bit status type that every fallible operation returns, and every
+// status value the program can produce.
+//
+// The model is the HRESULT convention: 0 is success, 1 (S_FALSE) is the
+// program's "did not apply" outcome (a document that does not parse, a
+// selection that finds nothing, a script error already described), and a
+// negative value is a failure that callers pass up unchanged. Operating
+// system errors are expressed as Win32 codes in facility 7 so that the
+// messages and exit codes stay those users already know from the tool.
+#pragma once
+
+#include <cstdint>
+
+using HRESULT = int32_t;
+
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+constexpr uint32_t FACILITY_WIN32 = 7;
+// Statuses of this program's own: the XML layer, the script engine, and
+// operating-system errors that have no Win32 counterpart.
+constexpr uint32_t FACILITY_BRINDLE = 0xBD;
+constexpr uint32_t FACILITY_ERRNO = 0xBE;
+
+constexpr HRESULT MakeFailure(uint32_t facility, uint32_t code) {
+  return static_cast<HRESULT>(0x80000000u | (facility << 16) | (code & 0xFFFFu));
+}
+constexpr uint32_t StatusFacility(HRESULT hr) {
+  return (static_cast<uint32_t>(hr) & 0x1FFF0000u) >> 16;
+}
+constexpr uint32_t StatusCode(HRESULT hr) { return static_cast<uint32_t>(hr) & 0xFFFFu; }
+
+constexpr HRESULT HRESULT_FROM_WIN32(uint32_t code) {
+  return code == 0 ? 0 : MakeFailure(FACILITY_WIN32, code);
+}
+
+// Win32 error codes this program produces.
+constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
+constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
+constexpr uint32_t ERROR_TOO_MANY_OPEN_FILES = 4;
+constexpr uint32_t ERROR_ACCESS_DENIED = 5;
+constexpr uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr uint32_t ERROR_BAD_FORMAT = 11;
+constexpr uint32_t ERROR_INVALID_DATA = 13;
+constexpr uint32_t ERROR_OUTOFMEMORY = 14;
+constexpr uint32_t ERROR_NOT_SAME_DEVICE = 17;
+constexpr uint32_t ERROR_WRITE_PROTECT = 19;
+constexpr uint32_t ERROR_SHARING_VIOLATION = 32;
+constexpr uint32_t ERROR_HANDLE_EOF = 38;
+constexpr uint32_t ERROR_NOT_SUPPORTED = 50;
+constexpr uint32_t ERROR_FILE_EXISTS = 80;
+constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
+constexpr uint32_t ERROR_BROKEN_PIPE = 109;
+constexpr uint32_t ERROR_DISK_FULL = 112;
+constexpr uint32_t ERROR_SEEK_ON_DEVICE = 132;
+constexpr uint32_t ERROR_DIR_NOT_EMPTY = 145;
+constexpr uint32_t ERROR_BUSY = 170;
+constexpr uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr uint32_t ERROR_FILE_TOO_LARGE = 223;
+constexpr uint32_t ERROR_DIRECTORY = 267;
+constexpr uint32_t ERROR_NO_MORE_ITEMS = 259;
+constexpr uint32_t ERROR_IO_DEVICE = 1117;
+constexpr uint32_t ERROR_DISK_QUOTA_EXCEEDED = 1295;
+constexpr uint32_t ERROR_RPC_S_ZERO_DIVIDE = 1767;  // RPC_S_ZERO_DIVIDE
+constexpr uint32_t ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+constexpr uint32_t ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
+constexpr uint32_t ERROR_INVALID_STATE = 5023;
+
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFFu);
+constexpr HRESULT E_HANDLE = HRESULT_FROM_WIN32(6);
+constexpr HRESULT E_OUTOFMEMORY = HRESULT_FROM_WIN32(ERROR_OUTOFMEMORY);
+constexpr HRESULT E_INVALIDARG = HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
+constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u);
+constexpr HRESULT E_FILE_NOT_FOUND = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+constexpr HRESULT E_ACCESS_DENIED = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+constexpr HRESULT E_ZERO_DIVIDE = HRESULT_FROM_WIN32(ERROR_RPC_S_ZERO_DIVIDE);
+
+// The XML layer's own statuses.
+constexpr HRESULT XML_E_LIBRARY_MISMATCH = MakeFailure(FACILITY_BRINDLE, 0x101);
+constexpr HRESULT XML_E_UNSUPPORTED_ENCODING = MakeFailure(FACILITY_BRINDLE, 0x102);
+constexpr HRESULT XML_E_WRITE_FAILED = MakeFailure(FACILITY_BRINDLE, 0x103);
+constexpr HRESULT XML_E_INVALID_XPATH = MakeFailure(FACILITY_BRINDLE, 0x104);
+constexpr HRESULT XML_E_XPATH_NOT_NODESET = MakeFailure(FACILITY_BRINDLE, 0x105);
+constexpr HRESULT XML_E_UNDECLARED_PREFIX = MakeFailure(FACILITY_BRINDLE, 0x106);
+constexpr HRESULT XML_E_CANNOT_APPEND = MakeFailure(FACILITY_BRINDLE, 0x107);
+constexpr HRESULT XML_E_NO_PARENT = MakeFailure(FACILITY_BRINDLE, 0x108);
+constexpr HRESULT XML_E_POSITION_OUT_OF_RANGE = MakeFailure(FACILITY_BRINDLE, 0x109);
+constexpr HRESULT XML_E_NOT_CHILD = MakeFailure(FACILITY_BRINDLE, 0x10A);
+constexpr HRESULT XML_E_NO_ATTRIBUTES = MakeFailure(FACILITY_BRINDLE, 0x10B);
+constexpr HRESULT XML_E_INVALID_SELECTION_NAMESPACES = MakeFailure(FACILITY_BRINDLE, 0x10C);
+constexpr HRESULT XML_E_DTD_PROHIBITED = MakeFailure(FACILITY_BRINDLE, 0x10D);
+constexpr HRESULT XML_E_DOCUMENT_TOO_LARGE = MakeFailure(FACILITY_BRINDLE, 0x10E);
+
+// The script engine's own statuses.
+constexpr HRESULT SCRIPT_E_NESTING_TOO_DEEP = MakeFailure(FACILITY_BRINDLE, 0x201);
+
+// An errno value that has no Win32 counterpart.
+constexpr HRESULT StatusFromErrnoCode(int error) {
+  return MakeFailure(FACILITY_ERRNO, static_cast<uint32_t>(error));
+}

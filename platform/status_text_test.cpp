@@ -1,0 +1,72 @@
+#include "platform/status_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/system_error.h"
+
+TEST(StatusTextTest, NumberSuffixFollowsTheFacility) {
+  static const struct {
+    HRESULT status;
+    const char* expected;
+  } cases[] = {
+      {E_FILE_NOT_FOUND, "The system cannot find the file specified. (2)"},
+      {5, "Access is denied. (5)"},
+      {E_INVALIDARG, "The parameter is incorrect. (87)"},
+      {E_POINTER, "Invalid pointer (0x80004003)"},
+      {DISP_E_TYPEMISMATCH, "Type mismatch. (0x80020005)"},
+      {XML_E_UNSUPPORTED_ENCODING, "The encoding is not supported. (0x80BD0102)"},
+  };
+  for (const auto& c : cases) {
+    std::string text;
+    ASSERT_TRUE(GetSystemText(c.status, &text)) << std::hex << c.status;
+    EXPECT_EQ(c.expected, text);
+  }
+}
+
+TEST(StatusTextTest, SuccessAndUnknownStatusesHaveNoText) {
+  std::string text = "unchanged";
+  EXPECT_FALSE(GetSystemText(S_OK, &text));
+  EXPECT_FALSE(GetSystemText(S_FALSE, &text));
+  EXPECT_FALSE(GetSystemText(static_cast<HRESULT>(0x80BDFFFF), &text));
+  EXPECT_EQ("unchanged", text);
+}
+
+// Every errno a system call can report must reach the user as a text.
+TEST(StatusTextTest, EveryErrnoHasAText) {
+  for (int error = 1; error < 134; ++error) {
+    std::string text;
+    EXPECT_TRUE(GetSystemText(StatusFromErrno(error), &text)) << "errno " << error;
+    EXPECT_FALSE(text.empty());
+  }
+  EXPECT_EQ(E_FILE_NOT_FOUND, StatusFromErrno(ENOENT));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DISK_FULL), StatusFromErrno(ENOSPC));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), StatusFromErrno(EFBIG));
+}
+
+// Every named status the code can return must have a text of its own.
+TEST(StatusTextTest, EveryNamedStatusHasAText) {
+  const HRESULT statuses[] = {
+      E_NOTIMPL, E_POINTER, E_FAIL, E_UNEXPECTED, E_HANDLE, E_OUTOFMEMORY, E_INVALIDARG,
+      DISP_E_TYPEMISMATCH, E_FILE_NOT_FOUND, E_ACCESS_DENIED, E_ZERO_DIVIDE,
+      HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY),
+      HRESULT_FROM_WIN32(ERROR_BAD_FORMAT), HRESULT_FROM_WIN32(ERROR_INVALID_DATA),
+      HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION),
+      HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED), HRESULT_FROM_WIN32(ERROR_FILE_EXISTS),
+      HRESULT_FROM_WIN32(ERROR_DISK_FULL), HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE),
+      HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), HRESULT_FROM_WIN32(ERROR_NO_MORE_ITEMS),
+      HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND),
+      HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND),
+      HRESULT_FROM_WIN32(ERROR_INVALID_STATE), XML_E_LIBRARY_MISMATCH,
+      XML_E_UNSUPPORTED_ENCODING, XML_E_WRITE_FAILED, XML_E_INVALID_XPATH,
+      XML_E_XPATH_NOT_NODESET, XML_E_UNDECLARED_PREFIX, XML_E_CANNOT_APPEND, XML_E_NO_PARENT,
+      XML_E_POSITION_OUT_OF_RANGE, XML_E_NOT_CHILD, XML_E_NO_ATTRIBUTES,
+      XML_E_INVALID_SELECTION_NAMESPACES, XML_E_DTD_PROHIBITED, XML_E_DOCUMENT_TOO_LARGE,
+      SCRIPT_E_NESTING_TOO_DEEP,
+  };
+  for (HRESULT status : statuses) {
+    std::string text;
+    EXPECT_TRUE(GetSystemText(status, &text)) << std::hex << status;
+  }
+}
