@@ -1,3 +1,158 @@
 #include "app/driver.h"
 
-int RunProgram(int, char**) { return 0; }
+#include <clocale>
+#include <csignal>
+
+#include "app/app_console.h"
+#include "platform/file.h"
+#include "script/parser.h"
+#include "xml/xml_library.h"
+
+namespace {
+
+// Exit codes: each names the stage that ended the run.
+constexpr int kExitSaved = 0;
+constexpr int kExitCommandLine = 1;
+constexpr int kExitInitialization = 2;
+constexpr int kExitOpen = 4;
+constexpr int kExitParse = 5;
+constexpr int kExitDescriptionFile = 6;
+constexpr int kExitCommandLineUpdate = 7;
+constexpr int kExitSave = 8;
+
+int OpenDocument(CConsole& console, CXmlFile& document) {
+  const std::string& path = console.DocumentPath();
+  HRESULT hr;
+  const char* success;
+  if (PathExists(path)) {
+    console.PrintInfo("Loading document from: %s...", path.c_str());
+    hr = document.Load(path);
+    success = "XML document successfully loaded.\n\n";
+  } else if (console.IsOptionSet(kOptionCreate)) {
+    console.PrintInfo("Creating new in-memory document...");
+    hr = document.Create();
+    success = "XML document successfully created.\n\n";
+  } else {
+    console.PrintInfo("Loading document from: %s...", path.c_str());
+    console.PrintError("Could not open the XML document.", E_FILE_NOT_FOUND);
+    return kExitOpen;
+  }
+  if (hr == S_OK) {
+    console.PrintText("%s", success);
+    return kExitSaved;
+  }
+  if (hr == S_FALSE) {
+    std::string report;
+    document.GetParseErrorText(&report);
+    console.PrintErrorText("%s", report.c_str());
+    return kExitParse;
+  }
+  console.PrintError("Could not open the XML document.", hr);
+  return kExitOpen;
+}
+
+// Prints the error of a failed script run: the engine's text as the error
+// line for a failure status, else the summary line and the engine's text.
+void ReportRunError(CConsole& console, CParser& parser, HRESULT result, const char* summary) {
+  std::string message;
+  parser.GetErrorMessage(&message);
+  if (FAILED(result)) {
+    console.PrintError("%s", result, message.c_str());
+  } else {
+    console.PrintErrorText("%s", summary);
+    console.PrintVerbatim(message + "\n\n");
+  }
+}
+
+int ApplyChanges(CConsole& console, CParser& parser) {
+  if (console.IsOptionSet(kOptionBatch)) {
+    const std::string& path = console.DescriptionFilePath();
+    console.PrintInfo("Processing file: %s...", path.c_str());
+    const HRESULT result = parser.RunDescriptionFile(path);
+    if (result == S_OK) {
+      console.PrintText(
+          "Description file successfully processed.\n%u command(s) successfully executed.\n\n",
+          parser.GetExecutedCount());
+      return kExitSaved;
+    }
+    console.PrintInfo("Stopped on error.");
+    ReportRunError(console, parser, result, "Could not process the description file.");
+    std::string listing;
+    if (SUCCEEDED(parser.GetErrorListing(&listing)) && !listing.empty()) {
+      console.PrintVerbatim(listing);
+    }
+    return kExitDescriptionFile;
+  }
+  if (!console.QueryString().empty()) {
+    console.PrintInfo("Processing command-line...");
+    const HRESULT result = parser.RunCommandLine(console.QueryString(), console.Value());
+    if (result == S_OK) {
+      console.PrintText("Update successfully applied.\n\n");
+      return kExitSaved;
+    }
+    ReportRunError(console, parser, result, "Could not update XML document.");
+    return kExitCommandLineUpdate;
+  }
+  return kExitSaved;
+}
+
+int SaveDocument(CConsole& console, CXmlFile& document) {
+  const std::string& path = console.OutputPath();
+  console.PrintInfo("Saving document to: %s...", path.c_str());
+  SaveFlags flags = SaveFlags::None;
+  if (console.IsOptionSet(kOptionIndent)) flags = flags | SaveFlags::Indent;
+  if (console.IsOptionSet(kOptionNoDeclaration)) flags = flags | SaveFlags::NoDeclaration;
+  const HRESULT hr = document.Save(path, console.Encoding(), flags);
+  if (hr == S_OK) {
+    console.PrintText("XML document successfully saved.\n\n");
+    return kExitSaved;
+  }
+  console.PrintError("Could not save the XML document.", hr);
+  if (!document.GetKeptCopyPath().empty()) {
+    console.PrintInfo("The complete document was kept in: %s",
+                      document.GetKeptCopyPath().c_str());
+  }
+  return kExitSave;
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
+  // A closed output pipe or a file size limit must end in a failed write,
+  // reported with its exit code, never in a process killed between load
+  // and save.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Only character classification and date names follow the user's
+  // locale; numbers always use a full stop.
+  std::setlocale(LC_CTYPE, "");
+  std::setlocale(LC_TIME, "");
+
+  CConsole console;
+  console.ParseCommandLine(argc, argv);
+  console.PrintBanner();
+  if (console.ReportCommandLine()) return kExitCommandLine;
+
+  XmlLibrary xml_library;
+  HRESULT hr = xml_library.Initialize();
+  if (FAILED(hr)) {
+    console.PrintError("XML parser initialization failed.", hr);
+    return kExitInitialization;
+  }
+
+  // The engine owns the document; it is destroyed before the library is
+  // cleaned up.
+  CParser parser;
+  hr = parser.SetArguments(argc, argv, [&console](std::string_view argument) {
+    return console.IsOptionArgument(argument);
+  });
+  if (hr != S_OK) {
+    console.PrintError("Could not load application arguments.", hr);
+    return kExitInitialization;
+  }
+
+  int code = OpenDocument(console, parser.GetDocument());
+  if (code == kExitSaved) code = ApplyChanges(console, parser);
+  if (code == kExitSaved) code = SaveDocument(console, parser.GetDocument());
+  return code;
+}

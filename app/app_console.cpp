@@ -1,0 +1,139 @@
+#include "app/app_console.h"
+
+#include "platform/path.h"
+#include "platform/text_encoding.h"
+
+namespace {
+
+constexpr NamedValue kApplicationOptions[] = {
+    {"batch", kOptionBatch},
+    {"create", kOptionCreate},
+    {"encoding", kOptionEncoding},
+    {"indent", kOptionIndent},
+    {"nodeclaration", kOptionNoDeclaration},
+    {"output", kOptionOutput},
+};
+
+constexpr char kDefaultEncoding[] = "utf-8";
+
+constexpr char kUsage[] =
+    "<xmlfile> [[<descfile>] | [<querystring> <value>]] [<args>...]\n"
+    "\t[/batch] [/create] [/display [<level> [<mode>]]] [/encoding <value>]\n"
+    "\t[/indent] [/nodeclaration] [/output <path>] [/?]\n"
+    "\n"
+    "Where:\n"
+    "\n"
+    "  <xmlfile>      Fully or partially qualified path of XML file to update.\n"
+    "\n"
+    "  <descfile>     Fully or partially qualified path of description file to use.\n"
+    " - or -\n"
+    "  <querystring>  Specifies the selection path of the node to modify.\n"
+    "                  (Prepend the path with a '?' if it begins with a '/'.)\n"
+    "                 If neither a description file nor a query string is specified\n"
+    "                 the source document is only reformatted if needed.\n"
+    "  <value>        Value to apply to the node selected by <querystring>.\n"
+    "\n"
+    "  <args>         Any number of user-defined parameters.\n"
+    "                  (retrieved with system variables: $3, $4, etc., see /batch)\n"
+    "\n"
+    "Optional parameters:\n"
+    "\n"
+    "  /batch         Specifies that the 2nd parameter is the path of a description\n"
+    "                 file that holds a list of commands to apply to the XML file.\n"
+    "  /create        Creates the specified XML file if it does not exist yet.\n"
+    "  /display       Sets the level of information that will be displayed and\n"
+    "                  optionally the translation mode.\n"
+    "                  <level> is either of the following values:\n"
+    "                   none    - no display at all.\n"
+    "                   normal  - displays everything (default).\n"
+    "                  <mode> is either of the following translation modes:\n"
+    "                   text    - default output.\n"
+    "                   unicode - UTF-16 output.\n"
+    "                   utf8    - UTF-8 output.\n"
+    "  /encoding      Specifies the encoding of the output file (default: utf-8).\n"
+    "  /indent        Enables indenting of the output file.\n"
+    "  /nodeclaration Omits XML declaration in the output file.\n"
+    "  /output        Specifies an alternate output path and/or filename.\n"
+    "  /?             Displays this help message.\n";
+
+}  // namespace
+
+CConsole::CConsole() {
+  SetDecoration(kDecorationLabels);
+  SetAllowedLevels(kDisplayNone | kDisplayNormal);
+}
+
+bool CConsole::IsOptionSet(uint32_t id) const {
+  if (OptionGroup(id) == kApplicationOptionGroup) return (m_options & OptionBit(id)) != 0;
+  return CBaseConsole::IsOptionSet(id);
+}
+
+std::string CConsole::GetDescription() const {
+  return "Lightweight command-line updater for XML documents.";
+}
+
+std::string CConsole::GetUsage() const { return kUsage; }
+
+bool CConsole::IsKnownOption(std::string_view name) const {
+  return FindOption(name, kApplicationOptions) >= 0 || CBaseConsole::IsKnownOption(name);
+}
+
+int CConsole::OnPositional(int position, const std::string& text) {
+  switch (position) {
+    case 1:
+      // A path that cannot be resolved is refused rather than cut or
+      // replaced: the run must never write to another file than meant.
+      return ResolvePath(text, &m_documentPath) ? 0 : kInvalidValue;
+    case 2:
+      m_secondArgument = text;
+      m_queryString = DecodeUnmarkedText(text);
+      return 0;
+    case 3:
+      m_value = DecodeUnmarkedText(text);
+      return 0;
+    default:
+      // Later arguments reach scripts as system variables.
+      return 0;
+  }
+}
+
+int CConsole::OnOption(std::string_view name, const std::vector<std::string>& values) {
+  const int index = FindOption(name, kApplicationOptions);
+  if (index < 0) return CBaseConsole::OnOption(name, values);
+  const uint32_t id = kApplicationOptions[index].value;
+  // Set before the values are checked, so an option with wrong values is
+  // still set.
+  m_options |= OptionBit(id);
+  switch (id) {
+    case kOptionEncoding:
+      if (values.size() != 1 || values[0].empty()) return kInvalidValue;
+      m_encoding = values[0];
+      return 0;
+    case kOptionOutput:
+      // An output path that cannot be resolved must not fall back to the
+      // document: that would overwrite the file the user meant to keep.
+      if (values.size() != 1 || !ResolvePath(values[0], &m_outputPath)) return kInvalidValue;
+      return 0;
+    default:
+      return values.empty() ? index : kInvalidValue;
+  }
+}
+
+bool CConsole::Validate() {
+  if (IsOptionSet(kOptionHelp)) return false;
+  if (IsOptionSet(kOptionBatch)) {
+    if (m_secondArgument.empty()) {
+      SetValidationError("a description file must be specified.", S_OK);
+      return false;
+    }
+    if (!ResolvePath(m_secondArgument, &m_descriptionFilePath)) {
+      SetValidationError("the path of the description file is too long.", S_OK);
+      return false;
+    }
+    m_queryString.clear();
+    m_value.clear();
+  }
+  if (m_outputPath.empty()) m_outputPath = m_documentPath;
+  if (!IsOptionSet(kOptionEncoding)) m_encoding = kDefaultEncoding;
+  return true;
+}

@@ -1,0 +1,51 @@
+// CConsole is this program's console: its options, positional parameters,
+// validation, description and usage, on top of the console framework. After
+// ParseCommandLine it holds the run's settings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "console/base_console.h"
+
+// Application option ids (group 2).
+constexpr uint32_t kOptionBatch = 0x20000;
+constexpr uint32_t kOptionCreate = 0x20001;
+constexpr uint32_t kOptionEncoding = 0x20002;
+constexpr uint32_t kOptionIndent = 0x20003;
+constexpr uint32_t kOptionNoDeclaration = 0x20004;
+constexpr uint32_t kOptionOutput = 0x20005;
+
+class CConsole : public CBaseConsole {
+ public:
+  CConsole();
+
+  // Whether an application option was given (its group is 2), else the
+  // base options' answer.
+  bool IsOptionSet(uint32_t id) const override;
+  std::string GetDescription() const override;
+  std::string GetUsage() const override;
+
+  const std::string& DocumentPath() const { return m_documentPath; }
+  const std::string& OutputPath() const { return m_outputPath; }
+  const std::string& DescriptionFilePath() const { return m_descriptionFilePath; }
+  const std::string& QueryString() const { return m_queryString; }
+  const std::string& Value() const { return m_value; }
+  const std::string& Encoding() const { return m_encoding; }
+
+ protected:
+  bool IsKnownOption(std::string_view name) const override;
+  int OnPositional(int position, const std::string& text) override;
+  int OnOption(std::string_view name, const std::vector<std::string>& values) override;
+  bool Validate() override;
+
+ private:
+  uint32_t m_options = 0;
+  std::string m_documentPath;         // resolved
+  std::string m_outputPath;           // resolved; defaults to the document path
+  std::string m_descriptionFilePath;  // resolved, with /batch
+  std::string m_secondArgument;       // as typed: a path stays bytes
+  std::string m_queryString;          // as typed, decoded to UTF-8
+  std::string m_value;                // as typed, decoded to UTF-8
+  std::string m_encoding;
+};

@@ -1,0 +1,101 @@
+// CBaseConsole is the framework for this console program: it writes
+// messages to standard output at the chosen display level and in the chosen
+// output mode, splits the command line into positional parameters and
+// options, and reports what was wrong with it. The application derives from
+// it and supplies its options, positional parameters, validation,
+// description and usage text through the virtual operations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/message_writer.h"
+#include "console/option_table.h"
+
+// Display levels.
+constexpr uint32_t kDisplayNone = 1;
+constexpr uint32_t kDisplayProgress = 2;
+constexpr uint32_t kDisplayNormal = 4;
+constexpr uint32_t kDisplayVerbose = 8;
+
+// How text leaves the program: UTF-8 (the default), the character set of
+// the user's locale, or UTF-16LE.
+enum class OutputMode : uint32_t { Utf8, Locale, Utf16 };
+
+// Result codes of the parameter handlers: 0 or more accepted.
+constexpr int kUnknownParameter = -1;
+constexpr int kUnexpectedParameter = -2;
+constexpr int kInvalidValue = -3;
+
+// Base option ids.
+constexpr uint32_t kOptionDisplay = 0x10000;
+constexpr uint32_t kOptionHelp = 0x10001;
+
+class CBaseConsole : public CMessageWriter {
+ public:
+  CBaseConsole();
+  ~CBaseConsole() override = default;
+
+  // Whether a base option (group 1) was given or set.
+  virtual bool IsOptionSet(uint32_t id) const;
+  virtual std::string GetDescription() const { return {}; }
+  // Empty: no help.
+  virtual std::string GetUsage() const { return {}; }
+  virtual void SetDisplayLevel(uint32_t level) { m_displayLevel = level; }
+  uint32_t GetDisplayLevel() const { return m_displayLevel; }
+
+  // Whether an argument is an option: "-name", "--name[=value]", and "/name"
+  // when the name part (up to ":") is empty, "?", or ASCII letters that,
+  // when a ":" follows, select a known option. Everything else (absolute
+  // paths, XPath queries) is positional.
+  bool IsOptionArgument(std::string_view argument) const;
+
+  // Parses arguments[1..count). Every failure is filed for the report.
+  void ParseCommandLine(int count, const char* const* arguments);
+  // Prints the usage, invalid values, unknown parameters and the validation
+  // error, each as a block. Returns true when the program must stop.
+  bool ReportCommandLine();
+  void ShowHelp();
+  // Writes a blank line when anything was written since the last one.
+  void Separator();
+
+  // Prints the program's banner: the one-line description and a blank line.
+  void PrintBanner();
+
+ protected:
+  // Whether name selects an option of any table.
+  virtual bool IsKnownOption(std::string_view name) const;
+  virtual int OnPositional(int position, const std::string& text);
+  virtual int OnOption(std::string_view name, const std::vector<std::string>& values);
+  virtual bool Validate() { return !IsOptionSet(kOptionHelp); }
+  bool SetOption(uint32_t id);
+  bool ClearOption(uint32_t id);
+
+  void SetAllowedLevels(uint32_t levels) { m_allowedLevels = levels; }
+  void SetValidationError(std::string message, HRESULT status) {
+    m_validationMessage = std::move(message);
+    m_validationStatus = status;
+  }
+
+  void Write(const std::string& text) override;
+
+ private:
+  int HandleDisplay(const std::vector<std::string>& values);
+  void SetExpectedValues(std::span<const NamedValue> table, uint32_t mask);
+  void ReportParameter(const std::string& argument, int code);
+  void FinishOption(const std::string& argument, std::string_view name,
+                    const std::vector<std::string>& values);
+
+  uint32_t m_baseOptions = 0;
+  std::string m_expectedValues;
+  std::string m_invalidValues;
+  std::string m_unknownParameters;
+  std::string m_validationMessage;
+  HRESULT m_validationStatus = S_OK;
+  uint32_t m_displayLevel = kDisplayNormal;
+  uint32_t m_allowedLevels = 0x7FFFFFFF;
+  uint32_t m_linesSinceSeparator = 0;
+  OutputMode m_outputMode = OutputMode::Utf8;
+};

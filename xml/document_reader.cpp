@@ -1,0 +1,140 @@
+#include "xml/document_reader.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/text_encoding.h"
+#include "xml/entity_guard.h"
+#include "xml/load_pass.h"
+#include "xml/xml_library.h"
+
+namespace {
+
+// NONET and no NOENT, DTDLOAD, DTDATTR, DTDVALID or XINCLUDE: entity
+// references stay references and nothing outside the file is read. HUGE
+// lifts the limits on text size and depth that real documents exceed.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_BIG_LINES;
+
+constexpr size_t kReadBlock = 1 << 20;
+constexpr uint64_t kExpansionAllowance = 10u << 20;
+// The longest report: the reason is cut to fit, as error lines must stay
+// readable even for a name of a megabyte.
+constexpr size_t kMaxReportCharacters = 255;
+
+// Feeds the parser from our own descriptor in large blocks, so that a pipe
+// or a device is read only as far as the parser needs.
+class FileSource {
+ public:
+  FileSource(int fd, uint64_t max_bytes, XmlErrorCapture* capture)
+      : m_fd(fd), m_maxBytes(max_bytes), m_capture(capture), m_buffer(kReadBlock) {}
+
+  HRESULT Status() const { return m_status; }
+
+  static int Read(void* context, char* out, int length) {
+    return static_cast<FileSource*>(context)->ReadInto(out, static_cast<size_t>(length));
+  }
+
+ private:
+  int ReadInto(char* out, size_t length) {
+    if (m_begin == m_end) {
+      if (FAILED(m_status)) return -1;
+      const long count = ReadSome(m_fd, m_buffer.data(), m_buffer.size(), &m_status);
+      if (count < 0) return -1;
+      m_begin = 0;
+      m_end = static_cast<size_t>(count);
+      m_total += m_end;
+      if (m_maxBytes != 0 && m_total > m_maxBytes) {
+        m_capture->Record(0, "The document exceeds the size limit of " +
+                                 std::to_string(m_maxBytes / 1024) + " KB set by MaxXMLSize");
+        return -1;
+      }
+    }
+    const size_t count = std::min(length, m_end - m_begin);
+    std::memcpy(out, m_buffer.data() + m_begin, count);
+    m_begin += count;
+    return static_cast<int>(count);
+  }
+
+  int m_fd;
+  uint64_t m_maxBytes;
+  XmlErrorCapture* m_capture;
+  std::vector<char> m_buffer;
+  size_t m_begin = 0;
+  size_t m_end = 0;
+  uint64_t m_total = 0;
+  HRESULT m_status = S_OK;
+};
+
+struct ParserContextFree {
+  void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
+};
+struct DocFree {
+  void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
+};
+
+void RefuseDtd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+  auto* parser = static_cast<xmlParserCtxtPtr>(context);
+  // The entity guard holds the context's private slot and the capture.
+  static_cast<EntityGuard*>(parser->_private)
+      ->Capture()
+      ->Record(parser->input != nullptr ? parser->input->line : 0,
+               "A document type definition is prohibited by ProhibitDTD");
+  xmlStopParser(parser);
+}
+
+std::string FormatReport(int line, const std::string& reason) {
+  size_t pos = 0;
+  for (size_t count = 0; pos < reason.size() && count < kMaxReportCharacters; ++count) {
+    NextCodePoint(reason, &pos);
+  }
+  return "XML parse error on line " + std::to_string(line) + ".\n" + reason.substr(0, pos) + "\n";
+}
+
+}  // namespace
+
+HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, xmlDocPtr* doc,
+                     std::string* report) {
+  UniqueFd fd;
+  HRESULT hr = OpenForReading(path, &fd);
+  if (FAILED(hr)) return hr;
+  struct stat status;
+  const uint64_t file_size =
+      fstat(fd.Get(), &status) == 0 && S_ISREG(status.st_mode) ? static_cast<uint64_t>(status.st_size) : 0;
+
+  XmlErrorCapture capture;
+  EntityGuard guard(SaturatingAdd(SaturatingMultiply(file_size, 10), kExpansionAllowance));
+  const uint64_t max_bytes = static_cast<uint64_t>(properties.max_xml_size_kb) * 1024;
+  FileSource source(fd.Get(), max_bytes, &capture);
+
+  std::unique_ptr<xmlParserCtxt, ParserContextFree> context(xmlNewParserCtxt());
+  if (!context) return E_OUTOFMEMORY;
+  guard.Attach(context.get(), &capture);
+  if (properties.prohibit_dtd) context->sax->internalSubset = RefuseDtd;
+
+  std::unique_ptr<xmlDoc, DocFree> parsed(xmlCtxtReadIO(context.get(), FileSource::Read, nullptr,
+                                                       &source, path.c_str(), nullptr,
+                                                       kParseOptions));
+  if (FAILED(source.Status())) return source.Status();
+  if (!capture.HasError() && !parsed) {
+    capture.Record(context->input != nullptr ? context->input->line : 0, "The document is not well-formed.");
+  }
+  if (!capture.HasError()) {
+    int line = 0;
+    std::string reason;
+    if (!RunLoadPass(parsed.get(), &guard, properties.max_element_depth, &line, &reason)) {
+      capture.Record(line, reason);
+    }
+  }
+  if (capture.HasError()) {
+    *report = FormatReport(capture.Line(), capture.Message());
+    return S_FALSE;
+  }
+  *doc = parsed.release();
+  return S_OK;
+}

@@ -1,0 +1,18 @@
+// Serialising a document to a file with the chosen encoding, indentation
+// and declaration, safely: the file is replaced only by a complete copy.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+#include "xml/xml_file.h"
+
+// Writes doc to path in encoding ("utf-8" when empty; any name the system's
+// converters know, matched without regard to case, and named in the
+// declaration as given). An unknown encoding fails with
+// XML_E_UNSUPPORTED_ENCODING before any file is created. On failure the file
+// at path is as it was, except when it had to be copied into in place: then
+// *kept_copy names the complete copy kept.
+HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view encoding,
+                      SaveFlags flags, std::string* kept_copy);

@@ -1,0 +1,59 @@
+#include "xml/xml_file.h"
+
+#include <libxml/tree.h>
+
+#include "xml/document_reader.h"
+#include "xml/document_writer.h"
+
+void CXmlFile::DocFree::operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
+
+CXmlFile::CXmlFile() = default;
+
+CXmlFile::~CXmlFile() = default;
+
+void CXmlFile::ReplaceDocument(xmlDocPtr doc) {
+  // The current node must never outlive the document it belongs to.
+  m_current = nullptr;
+  m_doc.reset(doc);
+  m_current = reinterpret_cast<xmlNodePtr>(m_doc.get());
+}
+
+HRESULT CXmlFile::Refuse(int argument) {
+  m_badArgument = argument;
+  return E_INVALIDARG;
+}
+
+HRESULT CXmlFile::Create() {
+  m_sourcePath.clear();
+  xmlDocPtr doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+  if (doc == nullptr) return E_OUTOFMEMORY;
+  ReplaceDocument(doc);
+  return S_OK;
+}
+
+HRESULT CXmlFile::Load(const std::string& path) {
+  HRESULT hr = Create();
+  if (FAILED(hr)) return hr;
+  xmlDocPtr doc = nullptr;
+  m_parseError.clear();
+  hr = ReadDocument(path, m_properties, &doc, &m_parseError);
+  if (hr != S_OK) return hr;
+  ReplaceDocument(doc);
+  m_sourcePath = path;
+  return S_OK;
+}
+
+HRESULT CXmlFile::GetParseErrorText(std::string* text) const {
+  if (!m_doc) return E_FILE_NOT_FOUND;
+  *text = m_parseError;
+  return S_OK;
+}
+
+HRESULT CXmlFile::Save(const std::string& path, std::string_view encoding, SaveFlags flags) {
+  if (!m_doc) return E_POINTER;
+  const std::string& target = path.empty() ? m_sourcePath : path;
+  if (target.empty()) return E_INVALIDARG;
+  m_current = xmlDocGetRootElement(m_doc.get());
+  m_keptCopyPath.clear();
+  return WriteDocument(m_doc.get(), target, encoding, flags, &m_keptCopyPath);
+}
