@@ -34,6 +34,26 @@ bool IsStreamPath(const std::string& path) {
   return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
 }
 
+// The descriptor of this process that a path names (/dev/stdout,
+// /dev/fd/N, /proc/self/fd/N), or -1. Writing to it directly shares its
+// offset with everything else the process writes there; opening the path
+// again would not.
+int InheritedDescriptor(const std::string& path) {
+  if (path == "/dev/stdout") return 1;
+  if (path == "/dev/stderr") return 2;
+  for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+    const std::string_view head(prefix);
+    if (path.compare(0, head.size(), head) != 0 || path.size() == head.size()) continue;
+    int fd = 0;
+    for (size_t i = head.size(); i < path.size(); ++i) {
+      if (path[i] < '0' || path[i] > '9' || fd > 100000) return -1;
+      fd = fd * 10 + (path[i] - '0');
+    }
+    return fcntl(fd, F_GETFD) >= 0 ? fd : -1;
+  }
+  return -1;
+}
+
 // The file a path finally names: symbolic links followed, also a dangling
 // one (whose target is then created).
 std::string FollowLinks(const std::string& path) {
@@ -182,7 +202,9 @@ HRESULT CSafeFileWriter::Commit() {
 
 HRESULT CSafeFileWriter::CopyInPlace() {
   const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | (m_appendOnly ? O_APPEND : O_TRUNC);
-  UniqueFd target(open(m_target.c_str(), flags));
+  const int inherited = InheritedDescriptor(m_target);
+  UniqueFd target(inherited >= 0 ? fcntl(inherited, F_DUPFD_CLOEXEC, 3)
+                                 : open(m_target.c_str(), flags));
   if (!target.IsValid()) return m_status = StatusFromLastError();
   HRESULT hr = S_OK;
   if (lseek(m_temp.Get(), 0, SEEK_SET) != 0) hr = StatusFromLastError();

@@ -1,4 +1,243 @@
+// Runs the whole-program cases under tests/cases: each folder that holds an
+// "args" or a "run.sh" file is one case (tests/README.md describes them).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kTimeoutSeconds = 120;
+constexpr char kBannerPlaceholder[] = "{banner}";
+constexpr char kDescription[] = "Lightweight command-line updater for XML documents.";
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+    text.replace(pos, from.size(), to);
+  }
+  return text;
+}
+
+// Removes the banner block that starts at the beginning of actual and puts
+// "{banner}" in its place when it is a well-formed banner: lines up to the
+// first blank line after the description line.
+std::string MaskBanner(const std::string& actual) {
+  const size_t description = actual.find(kDescription);
+  if (description == std::string::npos) return actual;
+  const size_t blank = actual.find("\n\n", description);
+  if (blank == std::string::npos) return actual;
+  // Title and copyright lines may stand around the description; nothing else.
+  const std::string block = actual.substr(0, blank + 2);
+  if (std::count(block.begin(), block.end(), '\n') > 5) return actual;
+  return std::string(kBannerPlaceholder) + "\n" + actual.substr(blank + 2);
+}
+
+struct RunResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv, const fs::path& home) {
+  int out_pipe[2];
+  int err_pipe[2];
+  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(out_pipe[1], 1);
+    dup2(err_pipe[1], 2);
+    const int null_fd = open("/dev/null", O_RDONLY);
+    dup2(null_fd, 0);
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    if (chdir(work.c_str()) != 0) _exit(127);
+    clearenv();
+    setenv("PATH", "/usr/local/bin:/usr/bin:/bin", 1);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("TMPDIR", (home / "tmp").c_str(), 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    setenv("TZ", "UTC", 1);
+    setenv("BRINDLE", BRINDLE_PROGRAM, 1);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  RunResult result;
+  // Both pipes are drained together so that neither can fill and block.
+  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+  const time_t deadline = time(nullptr) + kTimeoutSeconds;
+  int open_fds = 2;
+  while (open_fds > 0 && time(nullptr) < deadline) {
+    if (poll(fds, 2, 1000) <= 0) continue;
+    for (pollfd& fd : fds) {
+      if (fd.fd < 0 || (fd.revents & (POLLIN | POLLHUP)) == 0) continue;
+      char buffer[65536];
+      const ssize_t n = read(fd.fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        close(fd.fd);
+        fd.fd = -1;
+        --open_fds;
+      } else {
+        (fd.fd == out_pipe[0] ? result.out : result.err).append(buffer, static_cast<size_t>(n));
+      }
+    }
+  }
+  if (open_fds > 0) kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  for (pollfd& fd : fds) {
+    if (fd.fd >= 0) close(fd.fd);
+  }
+  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (open_fds > 0) result.err += "\n[timed out]";
+  return result;
+}
+
+std::vector<std::string> Listing(const fs::path& root) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    names.push_back(entry.path().lexically_relative(root).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<fs::path> FindCases() {
+  std::vector<fs::path> cases;
+  for (const auto& entry : fs::recursive_directory_iterator(BRINDLE_CASES_DIR)) {
+    if (entry.is_directory() &&
+        (fs::exists(entry.path() / "args") || fs::exists(entry.path() / "run.sh"))) {
+      cases.push_back(entry.path());
+    }
+  }
+  std::sort(cases.begin(), cases.end());
+  return cases;
+}
+
+std::string CaseName(const fs::path& path) {
+  std::string name = fs::relative(path, BRINDLE_CASES_DIR).string();
+  for (char& c : name) {
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+class CaseTest : public testing::TestWithParam<fs::path> {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/brindle-case-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    m_root = pattern;
+    m_work = m_root / "work";
+    m_home = m_root / "home";
+    fs::create_directories(m_work);
+    fs::create_directories(m_home / "tmp");
+    // Cases that drop privileges must still reach their folder.
+    fs::permissions(m_root, fs::perms::all);
+    fs::permissions(m_work, fs::perms::all);
+    fs::permissions(m_home / "tmp", fs::perms::all);
+  }
+  void TearDown() override {
+    // A case may leave read-only folders behind.
+    for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
+      if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+    }
+    fs::remove_all(m_root);
+  }
+  std::string Expand(const std::string& text) const { return Replace(text, "{dir}", m_work.string()); }
+
+  fs::path m_root;
+  fs::path m_work;
+  fs::path m_home;
+};
+
+TEST_P(CaseTest, Run) {
+  const fs::path& dir = GetParam();
+  if (fs::exists(dir / "in")) fs::copy(dir / "in", m_work, fs::copy_options::recursive);
+
+  std::vector<std::string> argv;
+  if (fs::exists(dir / "run.sh")) {
+    argv = {"/bin/bash", (dir / "run.sh").string()};
+  } else {
+    argv.push_back(BRINDLE_PROGRAM);
+    for (const std::string& line : SplitLines(ReadFile(dir / "args"))) argv.push_back(Expand(line));
+  }
+  const RunResult result = RunCase(m_work, argv, m_home);
+
+  const int expected_exit = fs::exists(dir / "exit") ? std::stoi(ReadFile(dir / "exit")) : 0;
+  EXPECT_EQ(expected_exit, result.exit_code) << "output:\n" << result.out << result.err;
+  if (fs::exists(dir / "stderr")) {
+    EXPECT_EQ(Expand(ReadFile(dir / "stderr")), result.err);
+  } else {
+    EXPECT_EQ("", result.err) << "nothing may reach standard error";
+  }
+  if (fs::exists(dir / "stdout")) {
+    EXPECT_EQ(Expand(ReadFile(dir / "stdout")), MaskBanner(result.out));
+  }
+  if (fs::exists(dir / "contains")) {
+    for (const std::string& line : SplitLines(ReadFile(dir / "contains"))) {
+      EXPECT_NE(std::string::npos, result.out.find(Expand(line))) << "missing: " << line << "\n" << result.out;
+    }
+  }
+  if (fs::exists(dir / "not_contains")) {
+    for (const std::string& line : SplitLines(ReadFile(dir / "not_contains"))) {
+      EXPECT_EQ(std::string::npos, result.out.find(Expand(line))) << "present: " << line;
+    }
+  }
+  if (fs::exists(dir / "out")) {
+    for (const auto& entry : fs::recursive_directory_iterator(dir / "out")) {
+      if (!entry.is_regular_file()) continue;
+      const fs::path relative = entry.path().lexically_relative(dir / "out");
+      ASSERT_TRUE(fs::exists(m_work / relative)) << relative;
+      EXPECT_EQ(Expand(ReadFile(entry.path())), ReadFile(m_work / relative)) << relative;
+    }
+  }
+  if (fs::exists(dir / "listing")) {
+    std::string expected;
+    for (const std::string& line : SplitLines(ReadFile(dir / "listing"))) expected += line + "\n";
+    std::string actual;
+    for (const std::string& name : Listing(m_work)) actual += name + "\n";
+    EXPECT_EQ(expected, actual) << "files in the work folder after the run";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CaseTest, testing::ValuesIn(FindCases()),
+                         [](const testing::TestParamInfo<fs::path>& param) {
+                           return CaseName(param.param);
+                         });
+
+}  // namespace
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
