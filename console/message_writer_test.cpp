@@ -1,0 +1,36 @@
+#include "console/message_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Collects what would reach the output.
+class RecordingWriter : public CMessageWriter {
+ public:
+  RecordingWriter() { SetDecoration(kDecorationLabels); }
+  std::string output;
+
+ protected:
+  void Write(const std::string& text) override { output += text; }
+};
+
+TEST(MessageWriterTest, ErrorsCarryTheirLabelAndTheSystemText) {
+  RecordingWriter writer;
+  writer.PrintError("Could not open %s.", E_FILE_NOT_FOUND, "x.xml");
+  writer.PrintError("Plain.", S_FALSE);
+  EXPECT_EQ(
+      "ERROR: Could not open x.xml.\nThe system cannot find the file specified. (2)\n"
+      "ERROR: Plain.\n",
+      writer.output);
+}
+
+TEST(MessageWriterTest, LabelsOnlyAtTheStartOfALine) {
+  RecordingWriter writer;
+  writer.PrintText("begun ");
+  writer.PrintErrorText("continued\nsecond line");
+  writer.PrintVerbatim("100%d\n");
+  writer.PrintEmptyLine();
+  EXPECT_EQ("begun continued\nsecond line\n100%d\n\n", writer.output);
+}
+
+}  // namespace
