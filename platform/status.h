@@ -52,6 +52,7 @@ constexpr uint32_t ERROR_FILE_EXISTS = 80;
 constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
 constexpr uint32_t ERROR_BROKEN_PIPE = 109;
 constexpr uint32_t ERROR_DISK_FULL = 112;
+constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr uint32_t ERROR_SEEK_ON_DEVICE = 132;
 constexpr uint32_t ERROR_DIR_NOT_EMPTY = 145;
 constexpr uint32_t ERROR_BUSY = 170;
@@ -97,9 +98,16 @@ constexpr HRESULT XML_E_NO_ATTRIBUTES = MakeFailure(FACILITY_BRINDLE, 0x10B);
 constexpr HRESULT XML_E_INVALID_SELECTION_NAMESPACES = MakeFailure(FACILITY_BRINDLE, 0x10C);
 constexpr HRESULT XML_E_DTD_PROHIBITED = MakeFailure(FACILITY_BRINDLE, 0x10D);
 constexpr HRESULT XML_E_DOCUMENT_TOO_LARGE = MakeFailure(FACILITY_BRINDLE, 0x10E);
+constexpr HRESULT XML_E_NAMESPACE_IN_USE = MakeFailure(FACILITY_BRINDLE, 0x10F);
+constexpr HRESULT XML_E_CANNOT_REMOVE = MakeFailure(FACILITY_BRINDLE, 0x110);
 
 // The script engine's own statuses.
 constexpr HRESULT SCRIPT_E_NESTING_TOO_DEEP = MakeFailure(FACILITY_BRINDLE, 0x201);
+constexpr HRESULT SCRIPT_E_UTF16BE_FILE = MakeFailure(FACILITY_BRINDLE, 0x202);
+
+// The script functions' own statuses.
+constexpr HRESULT HASH_E_ALGORITHM_UNAVAILABLE = MakeFailure(FACILITY_BRINDLE, 0x301);
+constexpr HRESULT HASH_E_LIBRARY_FAILURE = MakeFailure(FACILITY_BRINDLE, 0x302);
 
 // An errno value that has no Win32 counterpart.
 constexpr HRESULT StatusFromErrnoCode(int error) {

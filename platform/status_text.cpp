@@ -32,6 +32,7 @@ constexpr StatusText kWin32Texts[] = {
     {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
     {ERROR_BROKEN_PIPE, "The pipe has been ended."},
     {ERROR_DISK_FULL, "There is not enough space on the disk."},
+    {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small."},
     {ERROR_SEEK_ON_DEVICE, "The file pointer cannot be set on the specified device or file."},
     {ERROR_DIR_NOT_EMPTY, "The directory is not empty."},
     {ERROR_BUSY, "The requested resource is in use."},
@@ -82,7 +83,17 @@ constexpr StatusText kStatusTexts[] = {
      "The document has a document type definition, which is prohibited."},
     {static_cast<uint32_t>(XML_E_DOCUMENT_TOO_LARGE),
      "The document exceeds the size set by MaxXMLSize."},
+    {static_cast<uint32_t>(XML_E_NAMESPACE_IN_USE),
+     "The namespace declaration is in use by an element or attribute."},
+    {static_cast<uint32_t>(XML_E_CANNOT_REMOVE),
+     "The document type declaration cannot be removed."},
     {static_cast<uint32_t>(SCRIPT_E_NESTING_TOO_DEEP), "Function calls are nested too deeply."},
+    {static_cast<uint32_t>(SCRIPT_E_UTF16BE_FILE),
+     "The file is in UTF-16 big-endian, which is not supported; save it as UTF-8."},
+    {static_cast<uint32_t>(HASH_E_ALGORITHM_UNAVAILABLE),
+     "The cryptographic library does not offer the hash algorithm."},
+    {static_cast<uint32_t>(HASH_E_LIBRARY_FAILURE),
+     "The cryptographic library failed to compute the hash."},
 };
 
 const char* FindText(const StatusText* begin, const StatusText* end, uint32_t code) {

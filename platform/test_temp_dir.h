@@ -1,0 +1,39 @@
+// Test support: a directory of one test's own, removed with its content when
+// the test ends, so that no test sees another's files or the machine's.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+class TestTempDir {
+ public:
+  TestTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
+    EXPECT_FALSE(m_path.empty()) << "cannot create a temporary directory";
+  }
+  TestTempDir(const TestTempDir&) = delete;
+  TestTempDir& operator=(const TestTempDir&) = delete;
+  ~TestTempDir() {
+    std::error_code ignored;
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+  }
+
+  // The full path of name inside the directory ("" for the directory).
+  std::string PathOf(std::string_view name) const { return m_path + "/" + std::string(name); }
+
+  // Writes content to name and returns its full path.
+  std::string Write(std::string_view name, std::string_view content) const {
+    const std::string path = PathOf(name);
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+
+ private:
+  std::string m_path;
+};
