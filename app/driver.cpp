@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "app/app_console.h"
+#include "console/crash_handler.h"
 #include "platform/file.h"
 #include "script/parser.h"
 #include "xml/xml_library.h"
@@ -115,9 +116,20 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
   return kExitSave;
 }
 
+// Names the console as the crash report's target for as long as it lives.
+class CrashReportTargetScope {
+ public:
+  explicit CrashReportTargetScope(const CBaseConsole* console) { SetCrashReportTarget(console); }
+  ~CrashReportTargetScope() { SetCrashReportTarget(nullptr); }
+  CrashReportTargetScope(const CrashReportTargetScope&) = delete;
+  CrashReportTargetScope& operator=(const CrashReportTargetScope&) = delete;
+};
+
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
+  CrashReportSettings crash_settings;
+  if (GetCrashReportSettings(&crash_settings)) InstallCrashHandler(crash_settings);
   // A closed output pipe or a file size limit must end in a failed write,
   // reported with its exit code, never in a process killed between load
   // and save.
@@ -129,6 +141,7 @@ int RunProgram(int argc, char** argv) {
   std::setlocale(LC_TIME, "");
 
   CConsole console;
+  const CrashReportTargetScope crash_target(&console);
   console.ParseCommandLine(argc, argv);
   console.PrintBanner();
   if (console.ReportCommandLine()) return kExitCommandLine;

@@ -33,12 +33,3 @@ void CBaseConsole::Separator() {
   if (m_linesSinceSeparator > 0 && m_displayLevel >= kDisplayNormal) Write("\n");
   m_linesSinceSeparator = 0;
 }
-
-void CBaseConsole::PrintBanner() {
-  const std::string description = GetDescription();
-  if (!description.empty()) {
-    PrintVerbatim(description);
-    PrintEmptyLine();
-  }
-  PrintEmptyLine();
-}

@@ -45,6 +45,7 @@ class CBaseConsole : public CMessageWriter {
   virtual std::string GetUsage() const { return {}; }
   virtual void SetDisplayLevel(uint32_t level) { m_displayLevel = level; }
   uint32_t GetDisplayLevel() const { return m_displayLevel; }
+  OutputMode GetOutputMode() const { return m_outputMode; }
 
   // Whether an argument is an option: "-name", "--name[=value]", and "/name"
   // when the name part (up to ":") is empty, "?", or ASCII letters that,
@@ -61,7 +62,8 @@ class CBaseConsole : public CMessageWriter {
   // Writes a blank line when anything was written since the last one.
   void Separator();
 
-  // Prints the program's banner: the one-line description and a blank line.
+  // Prints the banner: the title with the version, the one-line
+  // description and the copyright line, each when present, and a blank line.
   void PrintBanner();
 
  protected:

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "console/string_table.h"
 #include "platform/status_text.h"
 
 namespace {
@@ -61,6 +62,12 @@ HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status,
   return S_OK;
 }
 
+HRESULT CMessageWriter::PrintResource(uint32_t id, uint32_t flags, HRESULT status,
+                                      va_list arguments) {
+  const char* text = LoadStringResource(id);
+  return text == nullptr ? S_OK : Print(text, flags, status, arguments);
+}
+
 void CMessageWriter::ComposeAndWrite(const std::string* text, uint32_t kind, uint32_t flags) {
   std::string line;
   std::string label;
@@ -114,6 +121,13 @@ void CMessageWriter::PrintError(const char* format, HRESULT status, ...) {
 
 void CMessageWriter::PrintErrorText(const char* format, ...) {
   BRINDLE_FORWARD(MSG_ERROR, S_FALSE, format, format);
+}
+
+void CMessageWriter::PrintErrorResource(uint32_t id, ...) {
+  va_list arguments;
+  va_start(arguments, id);
+  PrintResource(id, MSG_ERROR, S_FALSE, arguments);
+  va_end(arguments);
 }
 
 void CMessageWriter::PrintVerbatim(const std::string& text) {

@@ -37,10 +37,15 @@ class CMessageWriter {
   // its own, by the system's text for that status. Returns S_OK.
   virtual HRESULT Print(const char* text, uint32_t flags, HRESULT status, va_list arguments);
 
+  // Print with the text of a string resource as the format; nothing when
+  // the table has no such string.
+  HRESULT PrintResource(uint32_t id, uint32_t flags, HRESULT status, va_list arguments);
+
   void PrintInfo(const char* format, ...) BRINDLE_PRINTF(2, 3);
   void PrintText(const char* format, ...) BRINDLE_PRINTF(2, 3);
   void PrintError(const char* format, HRESULT status, ...) BRINDLE_PRINTF(2, 4);
   void PrintErrorText(const char* format, ...) BRINDLE_PRINTF(2, 3);
+  void PrintErrorResource(uint32_t id, ...);
   void PrintVerbatim(const std::string& text);
   void PrintEmptyLine();
 

@@ -1,0 +1,4 @@
+"$BRINDLE" /display:none missing.xml
+echo "exit $?"
+"$BRINDLE" missing.xml /create /d:n
+echo "exit $?"
