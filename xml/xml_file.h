@@ -24,6 +24,8 @@
 
 struct _xmlDoc;
 struct _xmlNode;
+struct _xmlNs;
+enum class NodeKind;
 
 enum class SaveFlags : unsigned {
   None = 0,
@@ -45,7 +47,6 @@ struct XmlProperties {
   int32_t max_xml_size_kb = 0;    // in kilobytes; 0: no limit
   // Prefixes declared with SelectionNamespaces, as (prefix, namespace URI).
   std::vector<std::pair<std::string, std::string>> selection_namespaces;
-  std::string selection_namespaces_text;
 };
 
 class CXmlFile {
@@ -83,7 +84,15 @@ class CXmlFile {
   const std::string& GetSourcePath() const { return m_sourcePath; }
 
   // Selection and navigation: a selection that finds nothing succeeds and
-  // leaves no current node.
+  // leaves no current node. Positions count every kind of child node of an
+  // element or the document from 0; other nodes have no children here. An
+  // attribute can be current; it has no parent and no siblings. Expressions
+  // are XPath 1.0 and know the prefixes declared on the document element, its
+  // default namespace as "_" (unless it declares "_"), and those of the
+  // SelectionNamespaces property. A namespace node is never made current.
+  // A failed expression (XML_E_INVALID_XPATH, XML_E_UNDECLARED_PREFIX, or
+  // XML_E_XPATH_NOT_NODESET when it selects no nodes) leaves no current node
+  // after SelectNode and the current node unchanged after SelectChild.
   HRESULT SelectDocument();
   HRESULT SelectRoot();
   HRESULT SelectNode(std::string_view expression);
@@ -93,34 +102,69 @@ class CXmlFile {
   HRESULT SelectNext();
   HRESULT SelectPrevious();
 
-  // Node commands. Texts are stored literally; names must be XML names, and
-  // a prefix must be declared where the node goes.
+  // Node commands. Texts are stored literally. Names must be XML names, and a
+  // prefix must be declared where the node goes (an unprefixed element joins
+  // the default namespace there); texts must hold only characters XML allows,
+  // as well-formed UTF-8, and neither "--" nor a final "-" for a comment, nor
+  // "]]>" for a CDATA section, nor "?>" for a processing instruction:
+  // otherwise E_INVALIDARG at that argument. The add commands fail with
+  // XML_E_CANNOT_APPEND when the current node can not hold the new node
+  // (only an element holds text and CDATA sections; the document holds
+  // comments, and an element while it has none). An empty text adds no text
+  // node. Add, AddChild... and AddRoot check every argument before adding
+  // anything.
   HRESULT AddElement(std::string_view name);
   HRESULT AddText(std::string_view text);
   HRESULT AddComment(std::string_view text);
   HRESULT AddCDataSection(std::string_view text);
+  // Replaces the document element, if any; the new element becomes current.
   HRESULT AddRoot(std::string_view name);
   HRESULT AddChildElement(std::string_view name);
   HRESULT AddChildText(std::string_view name, std::string_view text);
   HRESULT AddChildCDataSection(std::string_view name, std::string_view text);
+  // Attributes are found by namespace and local name, so a prefixed name
+  // replaces the attribute of that namespace whatever its prefix. The names
+  // "xmlns" and "xmlns:p" stand for the element's namespace declarations:
+  // setting one rebinds the element and the nodes it covers as a reload
+  // would; removing one that would leave a prefix undeclared fails with
+  // XML_E_NAMESPACE_IN_USE.
   HRESULT SetAttribute(std::string_view name, std::string_view value);
-  // S_FALSE when the element has no such attribute.
+  // S_FALSE when the element has no such attribute; XML_E_NO_ATTRIBUTES when
+  // the current node is not an element.
   HRESULT GetAttribute(std::string_view name, std::string* value);
+  // The text of the node and its descendants, or an attribute's value, whole.
   HRESULT GetText(std::string* text);
+  // XML_E_POSITION_OUT_OF_RANGE when there is no child at position.
   HRESULT GetChildText(int32_t position, std::string* text);
   // S_FALSE when the expression finds nothing.
   HRESULT GetChildText(std::string_view expression, std::string* text);
+  // An absent attribute is no failure.
   HRESULT RemoveAttribute(std::string_view name);
+  // E_INVALIDARG (argument 0) when there is no child at position.
   HRESULT RemoveChild(int32_t position);
-  // S_FALSE when the expression finds nothing.
+  // S_FALSE when the expression finds nothing; XML_E_NOT_CHILD when it finds
+  // no child of the current node.
   HRESULT RemoveChild(std::string_view expression);
+  // The parent becomes current. XML_E_NO_PARENT for the document and for an
+  // attribute; the document type can not be removed (XML_E_CANNOT_REMOVE),
+  // since entity references point into it.
   HRESULT RemoveNode();
+  // Replaces all children of an element with the text, or the value of an
+  // attribute, or the text of a text, CDATA, comment or processing-instruction
+  // node; XML_E_CANNOT_APPEND for other nodes. When that frees the current
+  // node (the target is its ancestor), there is no current node afterwards.
   HRESULT SetText(std::string_view text);
+  // XML_E_POSITION_OUT_OF_RANGE when there is no child at position.
   HRESULT SetChildText(int32_t position, std::string_view text);
   // S_FALSE when the expression finds nothing.
   HRESULT SetChildText(std::string_view expression, std::string_view text);
-  // Unknown name: E_INVALIDARG (argument 0); a value that does not convert
-  // to the property's type: DISP_E_TYPEMISMATCH.
+  // "SelectionLanguage" ("XPath" only), "SelectionNamespaces" (xmlns:p='uri'
+  // declarations separated by white space; XML_E_INVALID_SELECTION_NAMESPACES
+  // when malformed), "ProhibitDTD" (boolean), "MaxElementDepth" and
+  // "MaxXMLSize" (integers, kilobytes for the size; 0: no limit); the last
+  // three apply to later loads. Unknown name: E_INVALIDARG (argument 0); a
+  // value that does not convert to the property's type: DISP_E_TYPEMISMATCH;
+  // a value outside the property's range: E_INVALIDARG (argument 1).
   HRESULT SetProperty(std::string_view name, std::string_view value);
 
   int BadArgument() const { return m_badArgument; }
@@ -130,8 +174,37 @@ class CXmlFile {
     void operator()(_xmlDoc* doc) const;
   };
 
+  // An element name checked, and its namespace resolved where the element
+  // goes (nullptr: none).
+  struct ElementName {
+    std::string local;
+    _xmlNs* ns = nullptr;
+  };
+  // An attribute name checked and resolved on an element: either a namespace
+  // declaration ("xmlns", "xmlns:p"; local is the declared prefix, empty for
+  // the default namespace) or an attribute in namespace ns (nullptr: none).
+  struct AttributeName {
+    bool is_declaration = false;
+    std::string_view local;
+    _xmlNs* ns = nullptr;
+  };
+
   void ReplaceDocument(_xmlDoc* doc);
   HRESULT Refuse(int argument);
+
+  // Node commands (node_commands.cpp).
+  HRESULT ResolveElementName(_xmlNode* scope, std::string_view name, ElementName* resolved);
+  _xmlNode* NewElement(const ElementName& name);
+  HRESULT AppendNewElement(std::string_view name, std::string_view text, NodeKind kind,
+                           _xmlNode** element);
+  HRESULT AddContent(std::string_view text, NodeKind kind);
+  HRESULT ResolveAttributeName(_xmlNode* element, std::string_view name, AttributeName* resolved);
+  HRESULT RemoveChildNode(_xmlNode* child);
+  HRESULT SetContent(_xmlNode* target, std::string_view text, int argument);
+
+  // Selection (selection.cpp).
+  HRESULT FindFrom(_xmlNode* context, std::string_view expression, _xmlNode** found);
+  HRESULT SelectLinked(_xmlNode* _xmlNode::*link);
 
   std::string m_sourcePath;
   std::unique_ptr<_xmlDoc, DocFree> m_doc;

@@ -1,0 +1,136 @@
+#include "xml/namespace_scope.h"
+
+#include <libxml/tree.h>
+#include <libxml/uri.h>
+
+#include <string>
+
+namespace {
+
+constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
+
+const xmlChar* AsXmlChars(const std::string& text) {
+  return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+// prefix is nullptr for the default namespace.
+bool HasPrefix(const xmlNs* ns, const xmlChar* prefix) {
+  if (prefix == nullptr) return ns->prefix == nullptr;
+  return ns->prefix != nullptr && xmlStrEqual(ns->prefix, prefix);
+}
+
+bool Declares(const xmlNode* element, const xmlChar* prefix) {
+  for (const xmlNs* ns = element->nsDef; ns != nullptr; ns = ns->next) {
+    if (HasPrefix(ns, prefix)) return true;
+  }
+  return false;
+}
+
+// An element without a namespace counts as unprefixed; attributes never take
+// the default namespace.
+bool UsesPrefix(const xmlNs* ns, const xmlChar* prefix) {
+  if (ns == nullptr) return prefix == nullptr;
+  return HasPrefix(ns, prefix);
+}
+
+// Calls visit with the namespace slot of every element and attribute under
+// element (element included) whose prefix the declaration scope at element
+// resolves; descendants that declare the prefix again are skipped with their
+// subtrees. Iterative: documents may be nested deeper than the stack.
+template <typename Visit>
+void ForEachBoundNode(xmlNodePtr element, const xmlChar* prefix, Visit visit) {
+  xmlNodePtr node = element;
+  while (node != nullptr) {
+    bool descend = false;
+    if (node->type == XML_ELEMENT_NODE && (node == element || !Declares(node, prefix))) {
+      if (UsesPrefix(node->ns, prefix)) visit(&node->ns);
+      if (prefix != nullptr) {
+        for (xmlAttrPtr attribute = node->properties; attribute != nullptr;
+             attribute = attribute->next) {
+          if (attribute->ns != nullptr && HasPrefix(attribute->ns, prefix)) visit(&attribute->ns);
+        }
+      }
+      descend = node->children != nullptr;
+    }
+    if (descend) {
+      node = node->children;
+      continue;
+    }
+    while (node != element && node->next == nullptr) node = node->parent;
+    if (node == element) break;
+    node = node->next;
+  }
+}
+
+}  // namespace
+
+xmlNsPtr NamespaceInScope(xmlNodePtr node, std::string_view prefix) {
+  const std::string text(prefix);
+  xmlNsPtr ns = xmlSearchNs(node->doc, node, prefix.empty() ? nullptr : AsXmlChars(text));
+  // xmlns="" is recorded as a declaration of the empty name: no namespace.
+  if (ns != nullptr && (ns->href == nullptr || ns->href[0] == 0)) return nullptr;
+  return ns;
+}
+
+xmlNsPtr OwnDeclaration(xmlNodePtr element, std::string_view prefix) {
+  const std::string text(prefix);
+  const xmlChar* wanted = prefix.empty() ? nullptr : AsXmlChars(text);
+  for (xmlNsPtr ns = element->nsDef; ns != nullptr; ns = ns->next) {
+    if (HasPrefix(ns, wanted)) return ns;
+  }
+  return nullptr;
+}
+
+bool IsReservedPrefix(std::string_view prefix) { return prefix == "xml" || prefix == "xmlns"; }
+
+bool IsDeclarableNamespace(std::string_view prefix, std::string_view uri) {
+  if (uri.empty()) return prefix.empty();
+  if (uri == reinterpret_cast<const char*>(XML_XML_NAMESPACE) || uri == kXmlnsNamespace) {
+    return false;
+  }
+  // The parser refuses a declaration whose URI this parser refuses.
+  const std::string text(uri);
+  xmlURIPtr parsed = xmlParseURI(text.c_str());
+  if (parsed == nullptr) return false;
+  xmlFreeURI(parsed);
+  return true;
+}
+
+HRESULT DeclareNamespace(xmlNodePtr element, std::string_view prefix, std::string_view uri) {
+  const std::string prefix_text(prefix);
+  const std::string uri_text(uri);
+  const xmlChar* wanted = prefix.empty() ? nullptr : AsXmlChars(prefix_text);
+  xmlNsPtr declaration = OwnDeclaration(element, prefix);
+  if (declaration != nullptr) {
+    xmlChar* href = xmlStrdup(AsXmlChars(uri_text));
+    if (href == nullptr) return E_OUTOFMEMORY;
+    xmlFree(const_cast<xmlChar*>(declaration->href));
+    declaration->href = href;
+  } else {
+    declaration = xmlNewNs(element, AsXmlChars(uri_text), wanted);
+    if (declaration == nullptr) return E_OUTOFMEMORY;
+  }
+  xmlNsPtr bound = uri.empty() ? nullptr : declaration;
+  ForEachBoundNode(element, wanted, [bound](xmlNsPtr* slot) { *slot = bound; });
+  return S_OK;
+}
+
+HRESULT RemoveNamespaceDeclaration(xmlNodePtr element, std::string_view prefix) {
+  xmlNsPtr declaration = OwnDeclaration(element, prefix);
+  if (declaration == nullptr) return S_OK;
+  const std::string prefix_text(prefix);
+  const xmlChar* wanted = prefix.empty() ? nullptr : AsXmlChars(prefix_text);
+  xmlNsPtr outer = element->parent != nullptr ? NamespaceInScope(element->parent, prefix) : nullptr;
+  if (outer == nullptr && wanted != nullptr) {
+    bool used = false;
+    ForEachBoundNode(element, wanted, [&used](xmlNsPtr*) { used = true; });
+    if (used) return XML_E_NAMESPACE_IN_USE;
+  }
+  ForEachBoundNode(element, wanted, [outer](xmlNsPtr* slot) { *slot = outer; });
+  xmlNsPtr* link = &element->nsDef;
+  while (*link != declaration) link = &(*link)->next;
+  *link = declaration->next;
+  declaration->next = nullptr;
+  xmlFreeNs(declaration);
+  return S_OK;
+}

@@ -1,0 +1,294 @@
+// The add, get, remove and set commands on the current node.
+#include <libxml/tree.h>
+
+#include <memory>
+#include <string>
+
+#include "xml/namespace_scope.h"
+#include "xml/node_tree.h"
+#include "xml/xml_file.h"
+#include "xml/xml_names.h"
+
+namespace {
+
+struct XmlStringFree {
+  void operator()(xmlChar* text) const { xmlFree(text); }
+};
+
+const xmlChar* AsXmlChars(const std::string& text) {
+  return reinterpret_cast<const xmlChar*>(text.c_str());
+}
+
+// The text of a node and its descendants (entity references expanded), an
+// attribute's value, whole.
+void ReadText(const xmlNode* node, std::string* text) {
+  std::unique_ptr<xmlChar, XmlStringFree> content(xmlNodeGetContent(node));
+  text->assign(content ? reinterpret_cast<const char*>(content.get()) : "");
+}
+
+// The attribute element carries with this namespace and local name. Unlike
+// the library's lookups by name, this one tells namespaces apart and never
+// reports a default that a document type declares.
+xmlAttrPtr FindAttribute(xmlNodePtr element, const xmlNs* ns, std::string_view local) {
+  const std::string name(local);
+  for (xmlAttrPtr attribute = element->properties; attribute != nullptr;
+       attribute = attribute->next) {
+    if (!xmlStrEqual(attribute->name, AsXmlChars(name))) continue;
+    if (ns == nullptr ? attribute->ns == nullptr
+                      : attribute->ns != nullptr && xmlStrEqual(attribute->ns->href, ns->href)) {
+      return attribute;
+    }
+  }
+  return nullptr;
+}
+
+bool IsElement(const xmlNode* node) { return node != nullptr && node->type == XML_ELEMENT_NODE; }
+
+// An empty text adds no node: an empty text node would vanish on reload and
+// stops the writer from indenting its element.
+HRESULT AppendContent(xmlNodePtr parent, std::string_view text, NodeKind kind) {
+  if (kind == NodeKind::Text && text.empty()) return S_OK;
+  xmlNodePtr node = NewContentNode(parent->doc, kind, text);
+  if (node == nullptr) return E_OUTOFMEMORY;
+  AppendChild(parent, node);
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT CXmlFile::ResolveElementName(xmlNodePtr scope, std::string_view name,
+                                     ElementName* resolved) {
+  QualifiedName parts;
+  if (!SplitQualifiedName(name, &parts)) return Refuse(0);
+  // Without a prefix the element joins the default namespace in scope, so
+  // that the saved file needs no xmlns="" and means what the tree means.
+  resolved->ns = NamespaceInScope(scope, parts.prefix);
+  if (resolved->ns == nullptr && !parts.prefix.empty()) return Refuse(0);
+  resolved->local = parts.local;
+  return S_OK;
+}
+
+xmlNodePtr CXmlFile::NewElement(const ElementName& name) {
+  return xmlNewDocNode(m_doc.get(), name.ns, AsXmlChars(name.local), nullptr);
+}
+
+// Appends an element holding text (none when empty and kind is Text) to the
+// current node. Both arguments are checked before anything is added, so that
+// a refusal leaves the document unchanged.
+HRESULT CXmlFile::AppendNewElement(std::string_view name, std::string_view text, NodeKind kind,
+                                   xmlNodePtr* element) {
+  if (m_current == nullptr) return E_POINTER;
+  if (!CanHold(m_current, NodeKind::Element)) return XML_E_CANNOT_APPEND;
+  ElementName resolved;
+  HRESULT hr = ResolveElementName(m_current, name, &resolved);
+  if (FAILED(hr)) return hr;
+  if (!IsAcceptableContent(text, kind)) return Refuse(1);
+  *element = NewElement(resolved);
+  if (*element == nullptr) return E_OUTOFMEMORY;
+  AppendChild(m_current, *element);
+  return AppendContent(*element, text, kind);
+}
+
+HRESULT CXmlFile::AddContent(std::string_view text, NodeKind kind) {
+  if (m_current == nullptr) return E_POINTER;
+  if (!CanHold(m_current, kind)) return XML_E_CANNOT_APPEND;
+  if (!IsAcceptableContent(text, kind)) return Refuse(0);
+  return AppendContent(m_current, text, kind);
+}
+
+HRESULT CXmlFile::AddElement(std::string_view name) {
+  xmlNodePtr element = nullptr;
+  const HRESULT hr = AppendNewElement(name, {}, NodeKind::Text, &element);
+  if (SUCCEEDED(hr)) m_current = element;
+  return hr;
+}
+
+HRESULT CXmlFile::AddText(std::string_view text) { return AddContent(text, NodeKind::Text); }
+
+HRESULT CXmlFile::AddComment(std::string_view text) { return AddContent(text, NodeKind::Comment); }
+
+HRESULT CXmlFile::AddCDataSection(std::string_view text) {
+  return AddContent(text, NodeKind::CData);
+}
+
+HRESULT CXmlFile::AddRoot(std::string_view name) {
+  if (!m_doc) return E_POINTER;
+  ElementName resolved;
+  HRESULT hr = ResolveElementName(reinterpret_cast<xmlNodePtr>(m_doc.get()), name, &resolved);
+  if (FAILED(hr)) return hr;
+  xmlNodePtr element = NewElement(resolved);
+  if (element == nullptr) return E_OUTOFMEMORY;
+  // The current node may lie inside the element being replaced.
+  m_current = element;
+  xmlNodePtr replaced = xmlDocSetRootElement(m_doc.get(), element);
+  if (replaced != nullptr) xmlFreeNode(replaced);
+  return S_OK;
+}
+
+HRESULT CXmlFile::AddChildElement(std::string_view name) {
+  xmlNodePtr element = nullptr;
+  return AppendNewElement(name, {}, NodeKind::Text, &element);
+}
+
+HRESULT CXmlFile::AddChildText(std::string_view name, std::string_view text) {
+  xmlNodePtr element = nullptr;
+  return AppendNewElement(name, text, NodeKind::Text, &element);
+}
+
+HRESULT CXmlFile::AddChildCDataSection(std::string_view name, std::string_view text) {
+  xmlNodePtr element = nullptr;
+  return AppendNewElement(name, text, NodeKind::CData, &element);
+}
+
+HRESULT CXmlFile::ResolveAttributeName(xmlNodePtr element, std::string_view name,
+                                       AttributeName* resolved) {
+  QualifiedName parts;
+  if (!SplitQualifiedName(name, &parts)) return Refuse(0);
+  if (parts.prefix == "xmlns" || (parts.prefix.empty() && parts.local == "xmlns")) {
+    resolved->is_declaration = true;
+    resolved->local = parts.prefix.empty() ? std::string_view() : parts.local;
+    return S_OK;
+  }
+  resolved->local = parts.local;
+  // An unprefixed attribute is in no namespace, whatever the default.
+  if (parts.prefix.empty()) return S_OK;
+  resolved->ns = NamespaceInScope(element, parts.prefix);
+  return resolved->ns != nullptr ? S_OK : Refuse(0);
+}
+
+HRESULT CXmlFile::SetAttribute(std::string_view name, std::string_view value) {
+  if (!IsElement(m_current)) return E_POINTER;
+  AttributeName resolved;
+  HRESULT hr = ResolveAttributeName(m_current, name, &resolved);
+  if (FAILED(hr)) return hr;
+  if (!IsXmlText(value)) return Refuse(1);
+  if (resolved.is_declaration) {
+    if (IsReservedPrefix(resolved.local)) return Refuse(0);
+    if (!IsDeclarableNamespace(resolved.local, value)) return Refuse(1);
+    return DeclareNamespace(m_current, resolved.local, value);
+  }
+  const std::string local(resolved.local);
+  const std::string text(value);
+  // Replaces the attribute of the same namespace and local name, whatever
+  // its prefix, with the value as one unparsed text.
+  return xmlSetNsProp(m_current, resolved.ns, AsXmlChars(local), AsXmlChars(text)) != nullptr
+             ? S_OK
+             : E_OUTOFMEMORY;
+}
+
+HRESULT CXmlFile::GetAttribute(std::string_view name, std::string* value) {
+  if (m_current == nullptr) return E_POINTER;
+  if (m_current->type != XML_ELEMENT_NODE) return XML_E_NO_ATTRIBUTES;
+  AttributeName resolved;
+  HRESULT hr = ResolveAttributeName(m_current, name, &resolved);
+  if (FAILED(hr)) return hr;
+  if (resolved.is_declaration) {
+    const xmlNs* declaration = OwnDeclaration(m_current, resolved.local);
+    if (declaration == nullptr) return S_FALSE;
+    value->assign(reinterpret_cast<const char*>(declaration->href));
+    return S_OK;
+  }
+  const xmlAttr* attribute = FindAttribute(m_current, resolved.ns, resolved.local);
+  if (attribute == nullptr) return S_FALSE;
+  ReadText(reinterpret_cast<const xmlNode*>(attribute), value);
+  return S_OK;
+}
+
+HRESULT CXmlFile::GetText(std::string* text) {
+  if (m_current == nullptr) return E_POINTER;
+  ReadText(m_current, text);
+  return S_OK;
+}
+
+HRESULT CXmlFile::GetChildText(int32_t position, std::string* text) {
+  if (m_current == nullptr) return E_POINTER;
+  const xmlNode* child = ChildAt(m_current, position);
+  if (child == nullptr) return XML_E_POSITION_OUT_OF_RANGE;
+  ReadText(child, text);
+  return S_OK;
+}
+
+HRESULT CXmlFile::GetChildText(std::string_view expression, std::string* text) {
+  if (m_current == nullptr) return E_POINTER;
+  xmlNodePtr found = nullptr;
+  const HRESULT hr = FindFrom(m_current, expression, &found);
+  if (FAILED(hr)) return hr;
+  if (found == nullptr) return S_FALSE;
+  ReadText(found, text);
+  return S_OK;
+}
+
+HRESULT CXmlFile::RemoveAttribute(std::string_view name) {
+  if (!IsElement(m_current)) return E_POINTER;
+  AttributeName resolved;
+  HRESULT hr = ResolveAttributeName(m_current, name, &resolved);
+  if (FAILED(hr)) return hr;
+  if (resolved.is_declaration) return RemoveNamespaceDeclaration(m_current, resolved.local);
+  xmlAttrPtr attribute = FindAttribute(m_current, resolved.ns, resolved.local);
+  if (attribute != nullptr) xmlRemoveProp(attribute);
+  return S_OK;
+}
+
+// The document type stays: entity references point into its declarations.
+HRESULT CXmlFile::RemoveChildNode(xmlNodePtr child) {
+  if (child->type == XML_DTD_NODE) return XML_E_CANNOT_REMOVE;
+  RemoveSubtree(child);
+  return S_OK;
+}
+
+HRESULT CXmlFile::RemoveChild(int32_t position) {
+  if (m_current == nullptr) return E_POINTER;
+  xmlNodePtr child = ChildAt(m_current, position);
+  if (child == nullptr) return Refuse(0);
+  return RemoveChildNode(child);
+}
+
+HRESULT CXmlFile::RemoveChild(std::string_view expression) {
+  if (m_current == nullptr) return E_POINTER;
+  xmlNodePtr found = nullptr;
+  const HRESULT hr = FindFrom(m_current, expression, &found);
+  if (FAILED(hr)) return hr;
+  if (found == nullptr) return S_FALSE;
+  if (found->type == XML_ATTRIBUTE_NODE || found->parent != m_current) return XML_E_NOT_CHILD;
+  return RemoveChildNode(found);
+}
+
+HRESULT CXmlFile::RemoveNode() {
+  if (m_current == nullptr) return E_POINTER;
+  xmlNodePtr parent = m_current->parent;
+  if (m_current->type == XML_ATTRIBUTE_NODE || parent == nullptr) return XML_E_NO_PARENT;
+  const HRESULT hr = RemoveChildNode(m_current);
+  if (SUCCEEDED(hr)) m_current = parent;
+  return hr;
+}
+
+// When the target is an ancestor of the current node, replacing its content
+// frees the current node: there is no current node afterwards.
+HRESULT CXmlFile::SetContent(xmlNodePtr target, std::string_view text, int argument) {
+  const bool frees_current = IsInContentOf(m_current, target);
+  const HRESULT hr = ReplaceContent(target, text);
+  if (hr == E_INVALIDARG) return Refuse(argument);
+  if (SUCCEEDED(hr) && frees_current) m_current = nullptr;
+  return hr;
+}
+
+HRESULT CXmlFile::SetText(std::string_view text) {
+  if (m_current == nullptr) return E_POINTER;
+  return SetContent(m_current, text, 0);
+}
+
+HRESULT CXmlFile::SetChildText(int32_t position, std::string_view text) {
+  if (m_current == nullptr) return E_POINTER;
+  xmlNodePtr child = ChildAt(m_current, position);
+  if (child == nullptr) return XML_E_POSITION_OUT_OF_RANGE;
+  return SetContent(child, text, 1);
+}
+
+HRESULT CXmlFile::SetChildText(std::string_view expression, std::string_view text) {
+  if (m_current == nullptr) return E_POINTER;
+  xmlNodePtr found = nullptr;
+  const HRESULT hr = FindFrom(m_current, expression, &found);
+  if (FAILED(hr)) return hr;
+  if (found == nullptr) return S_FALSE;
+  return SetContent(found, text, 1);
+}

@@ -1,0 +1,193 @@
+// The add, get, remove and set commands, seen through the saved document.
+#include "xml/xml_test_fixture.h"
+
+using NodeCommandsTest = XmlFileTest;
+
+TEST_F(NodeCommandsTest, TextIsStoredLiterally) {
+  ExpectRuns(
+      {{"<r/>",
+        {OP(SelectRoot()), OP(SetText("a & b < c &amp; &#65;")),
+         OP(SetAttribute("v", "\"x\" & <y>\t"))},
+        "<r v=\"&quot;x&quot; &amp; &lt;y&gt;&#9;\">a &amp; b &lt; c &amp;amp; &amp;#65;</r>"}});
+  for (std::string_view text : {"a & b < c > \"d\" 'e'", "&amp; &#65; ]]>", "\r\n\t caf\xC3\xA9"}) {
+    Load("<r><c/></r>");
+    ASSERT_EQ(S_OK, m_file.SelectRoot());
+    ASSERT_EQ(S_OK, m_file.SetAttribute("a", text));
+    ASSERT_EQ(S_OK, m_file.AddChildText("t", text));
+    ASSERT_EQ(S_OK, m_file.SetChildText(0, text));
+    ASSERT_EQ(S_OK, m_file.AddElement("n"));
+    ASSERT_EQ(S_OK, m_file.AddText(text));
+    for (int pass = 0; pass < 2; ++pass) {  // in memory, then read back from the saved file
+      ASSERT_EQ(S_OK, m_file.SelectRoot());
+      EXPECT_EQ(S_OK, m_file.GetAttribute("a", &m_read));
+      EXPECT_EQ(text, m_read) << pass;
+      for (int32_t position = 0; position < 3; ++position) {
+        EXPECT_EQ(S_OK, m_file.GetChildText(position, &m_read));
+        EXPECT_EQ(text, m_read) << position << ", " << pass;
+      }
+      Load(Saved());
+    }
+  }
+  const std::string text(100000, 'x');  // read whole
+  ExpectRuns({{"<r/>",
+               {OP(SelectRoot()), [&](CXmlFile& file) { return file.SetText(text); },
+                READ(GetText(&m_read))},
+               "<r>" + text + "</r> => " + text}});
+}
+
+// A refused name or text changes nothing and names the argument at fault.
+TEST_F(NodeCommandsTest, RefusesWhatWouldNotReadBack) {
+  for (const auto& step :
+       XmlSteps{OP(AddElement("1abc")), OP(AddElement("p:a")), OP(AddRoot("a b")),
+                OP(AddText("\x01")), OP(AddText(std::string_view("a\0b", 3))), OP(AddComment("a-")),
+                OP(AddCDataSection("a]]>b")), OP(SetAttribute("p:a", "v")), OP(SetText("\xC3")),
+                OP(AddChildText("1x", "\x02")), OP(RemoveAttribute("p:a")),
+                OP(GetAttribute("p:a", nullptr))}) {
+    EXPECT_EQ("E_INVALIDARG(0) at step 1: unchanged",
+              Run("<r><!--c--></r>", {OP(SelectRoot()), step}));
+  }
+  for (const auto& step :
+       XmlSteps{OP(AddChildText("ok", "\x02")), OP(AddChildCDataSection("ok", "]]>")),
+                OP(SetAttribute("a", "\x0B")), OP(SetChildText(0, "x--"))}) {
+    EXPECT_EQ("E_INVALIDARG(1) at step 1: unchanged",
+              Run("<r><!--c--></r>", {OP(SelectRoot()), step}));
+  }
+}
+
+TEST_F(NodeCommandsTest, AddCommands) {
+  ExpectRuns({
+      {"<r/>", {OP(AddText("x"))}, "CANNOT_APPEND at step 0: unchanged"},
+      {"<r/>", {OP(AddElement("x"))}, "CANNOT_APPEND at step 0: unchanged"},
+      {"<r/>", {OP(AddComment("c"))}, "<r/>\n<!--c-->"},
+      {"<r>t</r>",
+       {OP(SelectNode("//text()")), OP(AddElement("x"))},
+       "CANNOT_APPEND at step 1: unchanged"},
+      {"<r a=\"1\"/>",
+       {OP(SelectNode("//@a")), OP(AddText("x"))},
+       "CANNOT_APPEND at step 1: unchanged"},
+      // A text next to a text stays a node of its own.
+      {"<r>a</r>",
+       {OP(SelectRoot()), OP(AddText("b")), READ(GetChildText(1, &m_read))},
+       "<r>ab</r> => b"},
+      {"<r/>",
+       {OP(SelectRoot()), OP(AddChildElement("a")), OP(AddChildElement("b"))},
+       "<r><a/><b/></r>"},
+      {"<r/>",
+       {OP(SelectRoot()), OP(AddElement("a")), OP(AddElement("b")), OP(AddText("x"))},
+       "<r><a><b>x</b></a></r>"},
+      {"<r/>",
+       {OP(SelectRoot()), OP(AddChildText("a", "x")), OP(AddChildCDataSection("b", "")),
+        OP(AddChildText("c", "")), OP(AddText("z"))},
+       "<r><a>x</a><b><![CDATA[]]></b><c/>z</r>"},
+      {"<r><a/></r>", {OP(SelectNode("//a")), OP(AddRoot("n")), OP(AddText("x"))}, "<n>x</n>"},
+  });
+}
+
+TEST_F(NodeCommandsTest, GetCommands) {
+  constexpr char kXml[] =
+      "<!DOCTYPE r [<!ENTITY e \"&amp;\"><!ATTLIST r d CDATA \"x\">]>"
+      "<r a=\"1 &e; 2\">a<!--c--><b>b&e;c</b><e x=\"y\">d</e></r>";
+  const std::string saved =
+      "<!DOCTYPE r [\n<!ENTITY e \"&amp;\">\n<!ATTLIST r d CDATA \"x\">\n]>\n"
+      "<r a=\"1 &e; 2\">a<!--c--><b>b&e;c</b><e x=\"y\">d</e></r>";
+  ExpectRuns({
+      {kXml, {OP(SelectRoot()), READ(GetText(&m_read))}, saved + " => ab&cd"},
+      {kXml, {OP(SelectRoot()), READ(GetAttribute("a", &m_read))}, saved + " => 1 & 2"},
+      {kXml, {OP(SelectRoot()), READ(GetChildText(1, &m_read))}, saved + " => c"},
+      {kXml, {OP(SelectRoot()), READ(GetChildText("e/@x", &m_read))}, saved + " => y"},
+      // A default that the document type declares is no attribute.
+      {kXml, {OP(SelectRoot()), READ(GetAttribute("d", &m_read))}, "S_FALSE at step 1: " + saved},
+      {kXml,
+       {OP(SelectRoot()), READ(GetChildText(4, &m_read))},
+       "OUT_OF_RANGE at step 1: " + saved},
+      {kXml, {OP(SelectRoot()), READ(GetChildText("x", &m_read))}, "S_FALSE at step 1: " + saved},
+      {kXml, {READ(GetAttribute("a", &m_read))}, "NO_ATTRIBUTES at step 0: " + saved},
+      {kXml,
+       {OP(SelectNode("//@x")), READ(GetAttribute("x", &m_read))},
+       "NO_ATTRIBUTES at step 1: " + saved},
+  });
+}
+
+TEST_F(NodeCommandsTest, RemoveCommands) {
+  ExpectRuns({
+      {"<r xmlns:p=\"u\" a=\"1\" p:a=\"2\"/>",
+       {OP(SelectRoot()), OP(RemoveAttribute("p:a"))},
+       "<r xmlns:p=\"u\" a=\"1\"/>"},
+      {"<r a=\"1\"/>", {OP(SelectRoot()), OP(RemoveAttribute("b"))}, "unchanged"},
+      {"<r>t<a/></r>", {OP(SelectRoot()), OP(RemoveChild(0))}, "<r><a/></r>"},
+      {"<r>t</r>", {OP(SelectRoot()), OP(RemoveChild(1))}, "E_INVALIDARG(0) at step 1: unchanged"},
+      {"<r><a/><b/></r>", {OP(SelectRoot()), OP(RemoveChild("b"))}, "<r><a/></r>"},
+      {"<r><a/></r>", {OP(SelectRoot()), OP(RemoveChild("c"))}, "S_FALSE at step 1: unchanged"},
+      {"<r><a><b/></a></r>",
+       {OP(SelectRoot()), OP(RemoveChild("a/b"))},
+       "NOT_CHILD at step 1: unchanged"},
+      {"<r a=\"1\"/>", {OP(SelectRoot()), OP(RemoveChild("@a"))}, "NOT_CHILD at step 1: unchanged"},
+      {"<r a=\"1\"/>",
+       {OP(SelectNode("//@a")), OP(RemoveNode())},
+       "NO_PARENT at step 1: unchanged"},
+      {"<r/>", {OP(RemoveNode())}, "NO_PARENT at step 0: unchanged"},
+      // Entity references point into the document type.
+      {"<!DOCTYPE r><r/>", {OP(RemoveChild(0))}, "CANNOT_REMOVE at step 0: <!DOCTYPE r>\n<r/>"},
+  });
+}
+
+TEST_F(NodeCommandsTest, SetCommands) {
+  ExpectRuns({
+      {"<r>a<b>c</b><!--d--></r>", {OP(SelectRoot()), OP(SetText("x"))}, "<r>x</r>"},
+      {"<r>a<b>c</b></r>", {OP(SelectRoot()), OP(SetText(""))}, "<r/>"},
+      {"<r a=\"1\"/>", {OP(SelectRoot()), OP(SetChildText("@a", "2"))}, "<r a=\"2\"/>"},
+      {"<r><!--c--><![CDATA[d]]><?p e?></r>",
+       {OP(SelectRoot()), OP(SetChildText(0, "x")), OP(SetChildText(1, "y")),
+        OP(SetChildText(2, "z"))},
+       "<r><!--x--><![CDATA[y]]><?p z?></r>"},
+      {"<r><?p e?></r>",
+       {OP(SelectRoot()), OP(SetChildText(0, "?>"))},
+       "E_INVALIDARG(1) at step 1: unchanged"},
+      {"<r/>", {OP(SelectRoot()), OP(SetChildText(0, "y"))}, "OUT_OF_RANGE at step 1: unchanged"},
+      {"<r/>", {OP(SelectRoot()), OP(SetChildText("a", "y"))}, "S_FALSE at step 1: unchanged"},
+      {"<r/>", {OP(SetText("x"))}, "CANNOT_APPEND at step 0: unchanged"},
+      {"<r/>", {OP(SetAttribute("a", "1"))}, "E_POINTER at step 0: unchanged"},
+  });
+}
+
+// Each chain frees the current node or an ancestor of it; the sanitizer
+// build reports any later use of the freed memory.
+TEST_F(NodeCommandsTest, CurrentNodeNeverOutlivesItsNode) {
+  constexpr char kXml[] = "<r><a><b><c/></b></a><d/></r>";
+  ExpectRuns({
+      {kXml,
+       {OP(SelectNode("//c")), OP(RemoveNode()), OP(RemoveNode()), OP(RemoveNode()),
+        OP(RemoveNode()), OP(AddElement("n"))},
+       "<n/>"},
+      {kXml,
+       {OP(SelectNode("//c")), OP(SetChildText("/r/a", "t")), READ(GetText(&m_read))},
+       "E_POINTER at step 2: <r><a>t</a><d/></r>"},
+      {kXml,
+       {OP(SelectNode("//c")), OP(SetChildText("..", "t")), OP(SelectParent())},
+       "E_POINTER at step 2: <r><a><b>t</b></a><d/></r>"},
+      {kXml,
+       {OP(SelectNode("//b")), OP(SetText("t")), OP(SelectChild(0)), OP(SetText("u"))},
+       "<r><a><b>u</b></a><d/></r>"},
+      {kXml, {OP(SelectNode("//c")), OP(AddRoot("n")), OP(AddText("x"))}, "<n>x</n>"},
+      {"<r a=\"1\"><b/></r>",
+       {OP(SelectNode("//@a")), OP(SetChildText("..", "t")), READ(GetText(&m_read))},
+       "<r a=\"1\">t</r> => 1"},
+      {kXml, {OP(SelectNode("//c")), OP(Create()), OP(AddElement("n"))}, "<n/>"},
+      {kXml,
+       {OP(SelectNode("/r")), OP(RemoveChild("a")), OP(RemoveChild(0)), OP(AddText("x"))},
+       "<r>x</r>"},
+  });
+}
+
+// Every walk over a subtree is iterative: a million levels fit no stack.
+TEST_F(NodeCommandsTest, DeepDocuments) {
+  constexpr size_t kDepth = 1000000;
+  std::string xml;
+  for (size_t i = 0; i < kDepth; ++i) xml += "<a>";
+  xml += "deep";
+  for (size_t i = 0; i < kDepth; ++i) xml += "</a>";
+  ExpectRuns({{xml.c_str(),
+               {OP(SelectRoot()), OP(SetAttribute("xmlns", "u")), OP(SelectNode("//_:a[not(*)]")),
+                READ(GetText(&m_read)), OP(SelectRoot()), OP(SetText("x"))},
+               "<a xmlns=\"u\">x</a> => deep"}});
+}

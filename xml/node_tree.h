@@ -1,0 +1,57 @@
+// Tree operations that keep clear of the XML library's traps: appending
+// never merges text nodes, frees the new node or builds a second document
+// element; content is always stored literally, never parsed for entity
+// references; and navigation reaches only the nodes of the document's own
+// tree (never the declarations behind a document type or an entity
+// reference).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/status.h"
+
+struct _xmlDoc;
+struct _xmlNode;
+
+// The kinds of node that the add commands create.
+enum class NodeKind { Element, Text, CData, Comment };
+
+// Whether text can be the content of a new node of kind (an element's text
+// for Element) so that the saved document reads back.
+bool IsAcceptableContent(std::string_view text, NodeKind kind);
+
+// Whether parent can take a new last child of kind with the document staying
+// well-formed: an element takes every kind; the document takes comments, and
+// an element while it has no document element; other nodes take none.
+bool CanHold(const _xmlNode* parent, NodeKind kind);
+
+// A new text, CDATA section or comment node of doc holding text literally,
+// or nullptr when memory runs out. REQUIRES: kind is not Element.
+_xmlNode* NewContentNode(_xmlDoc* doc, NodeKind kind, std::string_view text);
+
+// Links child, a new node of parent's document that is in no tree yet, as
+// parent's last child. REQUIRES: CanHold(parent, kind of child).
+void AppendChild(_xmlNode* parent, _xmlNode* child);
+
+// The child at a zero-based position among all children of an element or the
+// document, counting every kind of node, or nullptr. Other nodes have no
+// children here: an attribute's value, an entity reference's replacement
+// and the declarations of a document type are not nodes of the tree.
+_xmlNode* ChildAt(_xmlNode* node, int32_t position);
+
+// Whether node lies in the content of ancestor, that is in the subtree of
+// one of its children (an attribute of ancestor itself does not; one of a
+// descendant does): what ReplaceContent on an element frees.
+bool IsInContentOf(const _xmlNode* node, const _xmlNode* ancestor);
+
+// Unlinks node from its parent and frees it with its subtree. REQUIRES: node
+// is no attribute and no document type (entity references point into it).
+void RemoveSubtree(_xmlNode* node);
+
+// Replaces the content of node with text, stored literally: all children of
+// an element (none for an empty text), an attribute's value, the text of a
+// text, CDATA, comment or processing-instruction node. Fails with
+// XML_E_CANNOT_APPEND for other nodes, and E_INVALIDARG, changing nothing,
+// when the node can not hold text.
+HRESULT ReplaceContent(_xmlNode* node, std::string_view text);
