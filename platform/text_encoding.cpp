@@ -175,3 +175,12 @@ size_t CountCharacters(std::string_view text) {
   }
   return count;
 }
+
+std::string ReplaceInvalidUtf8(std::string_view text) {
+  if (IsValidUtf8(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + 16);
+  size_t pos = 0;
+  while (pos < text.size()) AppendUtf8(NextCodePoint(text, &pos), &out);
+  return out;
+}

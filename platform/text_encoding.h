@@ -37,3 +37,7 @@ char32_t NextCodePoint(std::string_view text, size_t* pos);
 
 // Appends the UTF-8 form of a code point.
 void AppendUtf8(char32_t code_point, std::string* out);
+
+// UTF-8 text with every byte that starts no valid sequence replaced by
+// U+FFFD; valid text comes back unchanged.
+std::string ReplaceInvalidUtf8(std::string_view text);

@@ -21,10 +21,37 @@ HRESULT CParser::SetArguments(int count, const char* const* arguments,
   return S_OK;
 }
 
-HRESULT CParser::RunDescriptionFile(const std::string&) { return E_NOTIMPL; }
-HRESULT CParser::RunCommandLine(std::string_view, std::string_view) { return E_NOTIMPL; }
-void CParser::GetErrorMessage(std::string* text) const { *text = "System error."; }
-HRESULT CParser::GetErrorListing(std::string* text) {
-  text->clear();
+const ScriptValue* CParser::FindVariable(std::string_view name) const {
+  const auto found = m_variables.find(name);
+  return found == m_variables.end() ? nullptr : &found->second;
+}
+
+void CParser::BeginRun() {
+  ResetStatement();
+  m_lineNumber = 0;
+  m_column = 0;
+  m_executedCount = 0;
+  m_statementLine = 0;
+  m_errorCode = ScriptError::None;
+  m_recentLines.clear();
+  m_firstRecentLine = 1;
+}
+
+void CParser::ResetStatement() {
+  m_state = ScannerState::Ready;
+  m_depth = 0;
+  m_cursor = 0;
+  m_previousKind = TokenKind::StatementStart;
+  m_nextWordKind = TokenKind::CommandWord;
+  m_tokens.clear();
+}
+
+bool CParser::HasPendingStatement() const {
+  return !m_tokens.empty() &&
+         !(m_tokens.size() == 1 && m_tokens.front().kind == TokenKind::EndOfCommand);
+}
+
+HRESULT CParser::Fail(ScriptError error) {
+  m_errorCode = error;
   return S_FALSE;
 }

@@ -1,15 +1,29 @@
-// CParser is the script engine: it owns the run's document, the argument
-// list behind the system variables $0, $1, ... and, as it grows, everything
-// a description script needs.
+// CParser is the script engine. It reads description text one line at a
+// time, scans it into the tokens of one statement, executes each statement
+// when its ";" is read, and keeps what scripts work on: the document, the
+// argument list behind the system variables $0, $1, ... and the variables.
+// A run stops at the first error; the engine then describes the error (its
+// message with the line, and a listing of the failing statement with a
+// caret under the failing token) from the state the run left behind.
+//
+// Text is UTF-8 throughout. Columns count characters (code points) of the
+// line after its tabs are expanded, never bytes. Nothing a script does can
+// crash or hang the engine; running out of memory ends a run with
+// E_OUTOFMEMORY.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/status.h"
+#include "script/parameter_info.h"
+#include "script/script_error.h"
+#include "script/script_value.h"
+#include "script/token.h"
 #include "xml/xml_file.h"
 
 class CParser {
@@ -25,27 +39,147 @@ class CParser {
   // Returns S_OK, or E_OUTOFMEMORY when the list cannot grow.
   HRESULT SetArguments(int count, const char* const* arguments,
                        const std::function<bool(std::string_view)>& is_option);
-  size_t GetArgumentCount() const { return m_arguments.size(); }
-  const std::string& GetArgument(size_t index) const { return m_arguments[index]; }
 
   CXmlFile& GetDocument() { return m_document; }
 
-  // Runs the description file at path. Returns S_OK, S_FALSE after a script
-  // error, or a failure status.
+  // Runs the description file at path: UTF-8 or UTF-16LE by its byte order
+  // mark, else UTF-8 when the whole file is valid UTF-8, else Latin-1.
+  // Returns S_OK when every statement executed; S_FALSE after a script error
+  // (GetErrorMessage tells which); or a failure status: the file's (it could
+  // not be opened or read, or has a UTF-16 big-endian mark), or the one a
+  // command or function failed with.
   HRESULT RunDescriptionFile(const std::string& path);
-  // Selects the node that query names and sets its value.
+
+  // Selects the node that query names (an XPath expression; one leading "?"
+  // is dropped) and sets its text to value. Both are pasted as quoted
+  // strings into `select node "..."; set node "...";`, so the string escapes
+  // apply; a line that scans as anything but exactly those two statements is
+  // refused before anything runs (S_FALSE, the document untouched). Returns
+  // S_OK, S_FALSE after a script error, or a failure status.
   HRESULT RunCommandLine(std::string_view query, std::string_view value);
+
   // Commands executed successfully by the last run.
   uint32_t GetExecutedCount() const { return m_executedCount; }
-  // The error text of the last failed run.
+
+  // The error text of the last failed run: the error's message with
+  // " in line N." for a description file, or "System error." when the run
+  // failed without a script error.
   void GetErrorMessage(std::string* text) const;
-  // The listing of the description file around the last error: S_OK when
-  // the failing line was listed, S_FALSE when there is nothing to list, or
-  // a failure status.
+
+  // The listing of the description file around the last error: from the
+  // failing statement's first line (at most five lines above the error) to
+  // the error line, numbered, with a caret under the failing column, between
+  // two rules. Returns S_OK when the error line was listed, S_FALSE with an
+  // empty text when there is nothing to list (a command-line update, or a
+  // failure before the first line).
   HRESULT GetErrorListing(std::string* text);
 
+  // The value of a variable as the last run left it; null when undefined.
+  const ScriptValue* FindVariable(std::string_view name) const;
+
  private:
+  enum class ScannerState { Ready, InBlockComment, StatementComplete, Executing };
+  // The listing starts no more than this many lines above the error line.
+  static constexpr uint32_t kListedLinesAbove = 5;
+  struct ErrorPosition {
+    uint32_t line;
+    uint32_t column;
+  };
+
+  // Statement state (parser.cpp).
+  void BeginRun();
+  void ResetStatement();
+  // Scans the line (tabs expanded first) and executes each statement as its
+  // ";" is read. The caller sets m_lineNumber first. Returns S_OK when the
+  // line is done, S_FALSE after a script error, or the failure status a
+  // command or function returned.
+  HRESULT RunLine(std::string_view text) { return ScanLine(text, nullptr); }
+  // Whether a statement has begun and not ended.
+  bool HasPendingStatement() const;
+  // Sets the error code; returns S_FALSE, the result of a script error.
+  HRESULT Fail(ScriptError error);
+
+  // Scanner (scanner.cpp).
+  // With kept null, RunLine. Otherwise nothing is executed: the tokens of
+  // each completed statement are appended to *kept, so that a whole line
+  // can be checked before anything in it runs.
+  HRESULT ScanLine(std::string_view text, std::vector<Token>* kept);
+  HRESULT ScanToken();
+  HRESULT ScanBlockComment();
+  HRESULT ScanWord();
+  HRESULT ScanSystemVariable();
+  HRESULT ScanNumber();
+  HRESULT ScanOperator();
+  HRESULT ScanOpenParenthesis();
+  HRESULT ScanSeparator();
+  HRESULT ScanCloseParenthesis();
+  HRESULT ScanSlash();
+  HRESULT ScanEndOfCommand();
+  HRESULT CompleteStatement(std::vector<Token>* kept);
+  // Moves the scan position to the byte offset, counting the characters.
+  void MoveTo(size_t offset);
+  // Appends a token that begins at the scan position.
+  void PushToken(TokenKind kind, ScriptValue value, bool quoted = false);
+  // PushToken, and the kind becomes the previous kind; the next word is a
+  // plain word again.
+  void AddToken(TokenKind kind, ScriptValue value, bool quoted = false);
+
+  // Executor (executor.cpp).
+  HRESULT ExecuteStatement();
+  // Binds the tokens from the cursor up to the terminator (included) to
+  // parameters. Returns S_OK, S_FALSE after a script error, or the failure
+  // status of a function call.
+  HRESULT EvaluateParameters(TokenKindSet allowed, TokenKind terminator,
+                             CParameterInfo& parameters);
+  // The token at the cursor, which advances; null after setting "Token
+  // missing" or, for a kind not in kinds, "Unexpected token".
+  Token* ReadToken(TokenKindSet kinds);
+  // S_OK when as many values were bound as declared; else fails with
+  // too_few or too_many, the cursor on the terminator.
+  HRESULT CheckCount(const CParameterInfo& parameters, ScriptError too_few, ScriptError too_many);
+  // Reads a qualifier word and ORs its identifier into *statement.
+  HRESULT ReadQualifier(uint32_t* statement);
+
+  // Expressions (expressions.cpp).
+  HRESULT AcceptOperator(CParameterInfo& parameters, Operator op);
+  // Calls the function whose name token was just read; on S_OK *result is
+  // its value. Else S_FALSE after a script error, or a failure status.
+  HRESULT CallFunction(std::string_view name, std::string* result);
+
+  // Error report (error_report.cpp).
+  ErrorPosition FindErrorPosition() const;
+
+  // Description file (description_file.cpp): keeps a line read for the
+  // listing, dropping those no listing can show any more.
+  void RememberLine(std::string line);
+
+  ScannerState m_state = ScannerState::Ready;
+  uint32_t m_executedCount = 0;
+  ScriptError m_errorCode = ScriptError::None;
+  // The number of tokens the executor has read; after an execution error,
+  // the 1-based index of the failing token (0 or past the end: the last).
+  size_t m_cursor = 0;
+  TokenKind m_previousKind = TokenKind::StatementStart;
+  TokenKind m_nextWordKind = TokenKind::CommandWord;
+  uint32_t m_statementLine = 0;  // line of the latest command word
+  int32_t m_depth = 0;           // open parentheses; below 0 after a stray ")"
+  uint32_t m_callDepth = 0;      // function calls being evaluated, nested
+
+  std::string m_descriptionPath;  // empty for the command-line update
+  uint32_t m_lineNumber = 0;      // 1-based; 0 for the command-line update
+  // The line being scanned, tabs expanded; valid only during ScanLine.
+  std::string_view m_text;
+  std::string m_expanded;  // m_text's storage when the line had tabs
+  size_t m_offset = 0;     // byte offset of the scan position in m_text
+  uint32_t m_column = 0;   // the scan position in characters
+
+  std::vector<Token> m_tokens;  // the current statement
+  // The latest lines of the description file, as read: every line of the
+  // pending statement and the five before, the error listing's source.
+  std::deque<std::string> m_recentLines;
+  uint32_t m_firstRecentLine = 1;  // line number of m_recentLines.front()
+
   CXmlFile m_document;
   std::vector<std::string> m_arguments;
-  uint32_t m_executedCount = 0;
+  VariableTable m_variables;
 };

@@ -1,0 +1,219 @@
+#include "script/command_set.h"
+
+#include <span>
+
+#include "platform/file.h"
+#include "platform/path.h"
+#include "script/expressions.h"
+
+struct CommandForm {
+  uint32_t statement;
+  HRESULT (CCommandSet::*handler)(CParameterInfo& parameters);
+  std::span<const ParameterDescriptor> parameters;
+};
+
+namespace {
+
+constexpr ParameterDescriptor kString{ValueType::String, ParameterKind::Value};
+constexpr ParameterDescriptor kAny{ValueType::Any, ParameterKind::Value};
+constexpr ParameterDescriptor kNewName{ValueType::String, ParameterKind::Name};
+constexpr ParameterDescriptor kExistingName{ValueType::String, ParameterKind::ExistingVariable};
+
+constexpr ParameterDescriptor kOneString[] = {kString};
+constexpr ParameterDescriptor kTwoStrings[] = {kString, kString};
+constexpr ParameterDescriptor kStringIntoVariable[] = {kString, kNewName};
+constexpr ParameterDescriptor kAnyIntoVariable[] = {kAny, kNewName};
+constexpr ParameterDescriptor kIntoVariable[] = {kNewName};
+constexpr ParameterDescriptor kOneAny[] = {kAny};
+constexpr ParameterDescriptor kAnyAndString[] = {kAny, kString};
+constexpr ParameterDescriptor kVariableAndValue[] = {kNewName, kAny};
+constexpr ParameterDescriptor kExistingVariable[] = {kExistingName};
+
+}  // namespace
+
+const CommandForm* FindCommandForm(uint32_t statement) {
+  using C = CCommandSet;
+  using X = CXmlFile;
+  // Every valid statement; any other combination of words is none.
+  static constexpr CommandForm kForms[] = {
+      {0x100001, &C::RunWithTwoTexts<&X::SetAttribute>, kTwoStrings},  // add attribute
+      {0x100002, &C::RunWithText<&X::AddCDataSection>, kOneString},    // add cdatasection
+      {0x100004, &C::RunWithText<&X::AddComment>, kOneString},         // add comment
+      {0x100005, &C::RunWithText<&X::AddElement>, kOneString},         // add element
+      {0x100007, &C::AddNode, kTwoStrings},                            // add node
+      {0x10000B, &C::RunWithText<&X::AddRoot>, kOneString},            // add root
+      {0x10000C, &C::RunWithText<&X::AddText>, kOneString},            // add text
+      {0x101002, &C::RunWithTwoTexts<&X::AddChildCDataSection>, kTwoStrings},
+      {0x101005, &C::RunWithText<&X::AddChildElement>, kOneString},
+      {0x10100C, &C::RunWithTwoTexts<&X::AddChildText>, kTwoStrings},  // add child text
+      {0x101007, &C::RunWithTwoTexts<&X::AddChildText>, kTwoStrings},  // add child node
+      {0x200001, &C::GetAttribute, kStringIntoVariable},
+      {0x201000, &C::GetChild, kAnyIntoVariable},
+      {0x200007, &C::GetNode, kIntoVariable},
+      {0x300001, &C::RunWithText<&X::RemoveAttribute>, kOneString},
+      {0x301000, &C::RemoveChild, kOneAny},
+      {0x300007, &C::Run<&X::RemoveNode>, {}},
+      {0x401000, &C::SelectChild, kOneAny},
+      {0x400003, &C::Run<&X::SelectDocument>, {}},
+      {0x400006, &C::Run<&X::SelectNext>, {}},
+      {0x400007, &C::RunWithText<&X::SelectNode>, kOneString},
+      {0x400008, &C::Run<&X::SelectParent>, {}},
+      {0x400009, &C::Run<&X::SelectPrevious>, {}},
+      {0x40000B, &C::Run<&X::SelectRoot>, {}},
+      {0x500001, &C::RunWithTwoTexts<&X::SetAttribute>, kTwoStrings},  // set attribute
+      {0x501000, &C::SetChild, kAnyAndString},
+      {0x500007, &C::RunWithText<&X::SetText>, kOneString},  // set node
+      {0x50000A, &C::SetProperty, kTwoStrings},
+      {0x1000000, &C::Load, kOneString},
+      {0x2000000, &C::Run<&X::Create>, {}},  // clear
+      {0x3000000, &C::Var, kVariableAndValue},
+      {0x4000000, &C::Step<1>, kExistingVariable},   // increment
+      {0x5000000, &C::Step<-1>, kExistingVariable},  // decrement
+  };
+  for (const CommandForm& form : kForms) {
+    if (form.statement == statement) return &form;
+  }
+  return nullptr;
+}
+
+HRESULT CCommandSet::Execute(CParameterInfo& parameters) {
+  if (!parameters.IsDeclared()) {
+    parameters.Declare(m_form->parameters);
+    return S_OK;
+  }
+  return (this->*m_form->handler)(parameters);
+}
+
+HRESULT CCommandSet::FromDocument(HRESULT hr, size_t first) {
+  if (hr == E_INVALIDARG) m_badParameter = first + static_cast<size_t>(m_document->BadArgument());
+  return hr;
+}
+
+template <typename Operation>
+HRESULT CCommandSet::AtPositionOrExpression(const CParameterInfo& parameters, Operation operation) {
+  const ScriptValue& target = parameters.GetValue(0);
+  if (target.IsInteger()) return FromDocument(operation(target.Integer()));
+  if (target.IsString()) return FromDocument(operation(std::string_view(target.String())));
+  m_badParameter = 0;
+  return E_INVALIDARG;
+}
+
+HRESULT CCommandSet::StoreText(HRESULT hr, std::string* text, CParameterInfo& parameters) {
+  if (hr != S_OK) return hr;
+  std::string_view name;
+  hr = parameters.GetString(parameters.GetCount() - 1, &name);
+  if (SUCCEEDED(hr)) parameters.SetVariable(name, ScriptValue(std::move(*text)));
+  return hr;
+}
+
+template <HRESULT (CXmlFile::*kOperation)()>
+HRESULT CCommandSet::Run(CParameterInfo&) {
+  return FromDocument((m_document->*kOperation)());
+}
+
+template <HRESULT (CXmlFile::*kOperation)(std::string_view)>
+HRESULT CCommandSet::RunWithText(CParameterInfo& parameters) {
+  std::string_view text;
+  HRESULT hr = parameters.GetString(0, &text);
+  if (SUCCEEDED(hr)) hr = FromDocument((m_document->*kOperation)(text));
+  return hr;
+}
+
+template <HRESULT (CXmlFile::*kOperation)(std::string_view, std::string_view)>
+HRESULT CCommandSet::RunWithTwoTexts(CParameterInfo& parameters) {
+  std::string_view first, second;
+  HRESULT hr = parameters.GetStrings({&first, &second});
+  if (SUCCEEDED(hr)) hr = FromDocument((m_document->*kOperation)(first, second));
+  return hr;
+}
+
+HRESULT CCommandSet::AddNode(CParameterInfo& parameters) {
+  std::string_view name, text;
+  HRESULT hr = parameters.GetStrings({&name, &text});
+  if (SUCCEEDED(hr)) hr = FromDocument(m_document->AddElement(name));
+  // The text goes into the new element only; its refusal is the text's.
+  if (hr == S_OK) hr = FromDocument(m_document->AddText(text), 1);
+  return hr;
+}
+
+HRESULT CCommandSet::GetAttribute(CParameterInfo& parameters) {
+  std::string_view name;
+  HRESULT hr = parameters.GetString(0, &name);
+  if (FAILED(hr)) return hr;
+  std::string text;
+  return StoreText(FromDocument(m_document->GetAttribute(name, &text)), &text, parameters);
+}
+
+HRESULT CCommandSet::GetChild(CParameterInfo& parameters) {
+  std::string text;
+  const HRESULT hr = AtPositionOrExpression(
+      parameters, [&](auto target) { return m_document->GetChildText(target, &text); });
+  return StoreText(hr, &text, parameters);
+}
+
+HRESULT CCommandSet::GetNode(CParameterInfo& parameters) {
+  std::string text;
+  return StoreText(FromDocument(m_document->GetText(&text)), &text, parameters);
+}
+
+HRESULT CCommandSet::RemoveChild(CParameterInfo& parameters) {
+  return AtPositionOrExpression(parameters,
+                                [&](auto target) { return m_document->RemoveChild(target); });
+}
+
+HRESULT CCommandSet::SelectChild(CParameterInfo& parameters) {
+  return AtPositionOrExpression(parameters,
+                                [&](auto target) { return m_document->SelectChild(target); });
+}
+
+HRESULT CCommandSet::SetChild(CParameterInfo& parameters) {
+  std::string_view text;
+  const HRESULT hr = parameters.GetString(1, &text);
+  if (FAILED(hr)) return hr;
+  return AtPositionOrExpression(
+      parameters, [&](auto target) { return m_document->SetChildText(target, text); });
+}
+
+HRESULT CCommandSet::SetProperty(CParameterInfo& parameters) {
+  std::string_view name, value;
+  HRESULT hr = parameters.GetStrings({&name, &value});
+  if (FAILED(hr)) return hr;
+  hr = m_document->SetProperty(name, value);
+  // A value that does not convert to the property's type is the value's fault.
+  if (hr == DISP_E_TYPEMISMATCH) m_badParameter = 1;
+  return FromDocument(hr);
+}
+
+HRESULT CCommandSet::Load(CParameterInfo& parameters) {
+  std::string_view path;
+  const HRESULT hr = parameters.GetString(0, &path);
+  if (FAILED(hr)) return hr;
+  std::string full_path;
+  if (!ResolvePath(path, &full_path) || !PathExists(full_path)) {
+    m_badParameter = 0;
+    return E_FILE_NOT_FOUND;
+  }
+  return FromDocument(m_document->Load(full_path));
+}
+
+HRESULT CCommandSet::Var(CParameterInfo& parameters) {
+  std::string_view name;
+  const HRESULT hr = parameters.GetString(0, &name);
+  if (SUCCEEDED(hr)) parameters.SetVariable(name, parameters.GetValue(1));
+  return hr;
+}
+
+template <int32_t kStep>
+HRESULT CCommandSet::Step(CParameterInfo& parameters) {
+  std::string_view name;
+  const HRESULT hr = parameters.GetString(0, &name);
+  if (FAILED(hr)) return hr;
+  const ScriptValue* variable = parameters.FindVariable(name);
+  if (variable == nullptr) return E_FAIL;
+  if (!variable->IsInteger()) {
+    m_badParameter = 0;
+    return E_INVALIDARG;
+  }
+  parameters.SetVariable(name, ScriptValue(WrappingAdd(variable->Integer(), kStep)));
+  return S_OK;
+}

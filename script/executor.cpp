@@ -1,0 +1,174 @@
+// The statement executor: it reads the token list of one completed
+// statement, finds the command form by its words, binds the parameters and
+// calls the handler, and turns every failure into an error code and a
+// failing token for the report.
+#include <span>
+
+#include "script/command_set.h"
+#include "script/error_report.h"
+#include "script/name_match.h"
+#include "script/parser.h"
+
+namespace {
+
+// A command or qualifier word. A statement's identifier is its command's
+// identifier OR its qualifiers'.
+struct WordRow {
+  std::string_view name;
+  uint32_t identifier;
+};
+
+// Matched by prefix in this order. Identifiers below kFirstPlainCommand take
+// a qualifier.
+constexpr WordRow kCommands[] = {
+    {"add", 0x100000},        {"get", 0x200000},        {"remove", 0x300000}, {"select", 0x400000},
+    {"set", 0x500000},        {"load", 0x1000000},      {"clear", 0x2000000}, {"var", 0x3000000},
+    {"increment", 0x4000000}, {"decrement", 0x5000000},
+};
+constexpr uint32_t kFirstPlainCommand = 0x1000000;
+// "add" with "child" takes a second qualifier.
+constexpr uint32_t kAddChild = 0x101000;
+
+// Matched by prefix in this order: "c" is cdatasection, "n" next.
+constexpr WordRow kQualifiers[] = {
+    {"attribute", 0x1}, {"cdatasection", 0x2}, {"child", 0x1000}, {"comment", 0x4},
+    {"document", 0x3},  {"element", 0x5},      {"next", 0x6},     {"node", 0x7},
+    {"parent", 0x8},    {"previous", 0x9},     {"property", 0xA}, {"root", 0xB},
+    {"text", 0xC},
+};
+
+constexpr TokenKindSet kParameterKinds = TokenKind::Word | TokenKind::SystemVariable |
+                                         TokenKind::Number | TokenKind::Operator |
+                                         TokenKind::FunctionName;
+
+const WordRow* FindCommand(std::string_view text) {
+  return FindByNamePrefix(std::span<const WordRow>(kCommands), text);
+}
+
+const WordRow* FindQualifier(std::string_view text) {
+  return FindByNamePrefix(std::span<const WordRow>(kQualifiers), text);
+}
+
+// The script error for a value that could not be bound.
+ScriptError BindingError(HRESULT hr) {
+  if (hr == E_FAIL) return ScriptError::UnknownVariable;
+  if (hr == E_ZERO_DIVIDE) return ScriptError::DivisionByZero;
+  return ScriptError::InvalidParameterType;
+}
+
+}  // namespace
+
+Token* CParser::ReadToken(TokenKindSet kinds) {
+  if (m_cursor >= m_tokens.size()) {
+    Fail(ScriptError::TokenMissing);
+    return nullptr;
+  }
+  Token* token = &m_tokens[m_cursor++];
+  if (!Contains(kinds, token->kind)) {
+    Fail(ScriptError::UnexpectedToken);
+    return nullptr;
+  }
+  return token;
+}
+
+HRESULT CParser::ReadQualifier(uint32_t* statement) {
+  const Token* word = ReadToken(static_cast<TokenKindSet>(TokenKind::Word));
+  if (word == nullptr) return S_FALSE;
+  const WordRow* qualifier = FindQualifier(word->value.String());
+  if (qualifier == nullptr) return Fail(ScriptError::UnknownQualifier);
+  *statement |= qualifier->identifier;
+  return S_OK;
+}
+
+HRESULT CParser::ExecuteStatement() {
+  m_state = ScannerState::Executing;
+  m_cursor = 0;
+
+  const Token* command_word = ReadToken(static_cast<TokenKindSet>(TokenKind::CommandWord));
+  if (command_word == nullptr) return S_FALSE;
+  const WordRow* command = FindCommand(command_word->value.String());
+  if (command == nullptr) return Fail(ScriptError::UnknownCommand);
+
+  uint32_t statement = command->identifier;
+  const bool takes_qualifier = statement < kFirstPlainCommand;
+  if (takes_qualifier) {
+    HRESULT hr = ReadQualifier(&statement);
+    if (hr == S_OK && statement == kAddChild) hr = ReadQualifier(&statement);
+    if (hr != S_OK) return hr;
+  }
+  const CommandForm* form = FindCommandForm(statement);
+  if (form == nullptr) {
+    return Fail(takes_qualifier ? ScriptError::UnknownQualifier : ScriptError::UnknownCommand);
+  }
+
+  const size_t first_parameter = m_cursor;
+  CCommandSet command_set(*form, &m_document);
+  CParameterInfo parameters(&m_variables);
+  HRESULT hr = command_set.Execute(parameters);
+  if (hr == S_OK) hr = EvaluateParameters(kParameterKinds, TokenKind::EndOfCommand, parameters);
+  if (hr == S_OK) {
+    hr = CheckCount(parameters, ScriptError::NotEnoughCommandParameters,
+                    ScriptError::TooManyCommandParameters);
+  }
+  if (hr != S_OK) return hr;
+
+  hr = command_set.Execute(parameters);
+  if (hr == S_FALSE) {
+    m_cursor = 1;  // the command word
+    return Fail(ScriptError::CommandFailed);
+  }
+  if (SUCCEEDED(hr)) {
+    ++m_executedCount;
+    return S_OK;
+  }
+  m_cursor = FindParameterToken(m_tokens, command_set.GetBadParameter(), first_parameter);
+  if (hr == E_INVALIDARG) return Fail(ScriptError::InvalidParameterType);
+  Fail(ScriptError::SystemError);
+  return hr;
+}
+
+HRESULT CParser::CheckCount(const CParameterInfo& parameters, ScriptError too_few,
+                            ScriptError too_many) {
+  if (parameters.GetCount() < parameters.GetExpectedCount()) return Fail(too_few);
+  if (parameters.GetCount() > parameters.GetExpectedCount()) return Fail(too_many);
+  return S_OK;
+}
+
+HRESULT CParser::EvaluateParameters(TokenKindSet allowed, TokenKind terminator,
+                                    CParameterInfo& parameters) {
+  parameters.Clear();
+  for (;;) {
+    Token* token = ReadToken(allowed | terminator);
+    if (token == nullptr) return S_FALSE;
+    if (token->kind == terminator) return S_OK;
+    HRESULT hr = S_OK;
+    switch (token->kind) {
+      case TokenKind::Word:
+        // Nothing reads a token's text after it was bound, so it is taken.
+        hr = parameters.AddValue(std::move(token->value), !token->quoted);
+        break;
+      case TokenKind::Number:
+        hr = parameters.AddValue(token->value, false);
+        break;
+      case TokenKind::SystemVariable:
+        hr = parameters.AddString(m_arguments[static_cast<size_t>(token->value.Integer())]);
+        break;
+      case TokenKind::Operator: {
+        const HRESULT accepted =
+            AcceptOperator(parameters, static_cast<Operator>(token->value.Integer()));
+        if (accepted != S_OK) return accepted;
+        break;
+      }
+      case TokenKind::FunctionName: {
+        std::string result;
+        const HRESULT called = CallFunction(token->value.String(), &result);
+        if (called != S_OK) return called;
+        hr = parameters.AddString(std::move(result));
+        break;
+      }
+      default:  // a separator: an omitted argument is a word token of its own
+        break;
+    }
+    if (FAILED(hr)) return Fail(BindingError(hr));
+  }
+}

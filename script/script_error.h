@@ -1,0 +1,34 @@
+// The script errors: the codes that a failed run leaves in the engine, each
+// with one message (see error_report.cpp). 0 means no script error.
+#pragma once
+
+#include <cstdint>
+
+enum class ScriptError : uint32_t {
+  None = 0,
+  CommandFailed = 1,
+  FunctionFailed = 2,
+  UnexpectedToken = 3,
+  UnexpectedEndOfFile = 4,
+  CommandMissing = 5,
+  QualifierMissing = 6,     // kept for its message; no rule raises it
+  FunctionNameMissing = 7,  // kept for its message; no rule raises it
+  OpeningParenthesisMissing = 8,
+  ParameterSeparatorMissing = 9,
+  ClosingParenthesisMissing = 10,
+  TokenMissing = 11,
+  MatchingQuoteMissing = 12,
+  EndOfCommandExpected = 13,  // kept for its message; no rule raises it
+  UnknownCommand = 14,
+  UnknownQualifier = 15,
+  UnknownFunction = 16,
+  UnknownVariable = 17,
+  NotEnoughFunctionParameters = 18,
+  TooManyFunctionParameters = 19,
+  NotEnoughCommandParameters = 20,
+  TooManyCommandParameters = 21,
+  SystemError = 22,
+  ArgumentOutOfRange = 23,
+  InvalidParameterType = 24,
+  DivisionByZero = 25,
+};

@@ -1,0 +1,83 @@
+// Test fixture for the script engine: each test gets a fresh engine and a
+// temporary directory of its own, and Run() runs a script text as a
+// description file and collects everything a user would see of the run.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "script/parser.h"
+
+struct RunOutcome {
+  HRESULT result;
+  std::string message;  // GetErrorMessage; empty after success
+  std::string listing;  // GetErrorListing; empty after success
+};
+
+class ScriptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-XXXXXX").string();
+    ASSERT_NE(nullptr, mkdtemp(pattern.data()));
+    m_directory = pattern;
+    m_scriptPath = Path("script.txt");
+    const char* const arguments[] = {"brindle", "doc.xml", "script.txt", "alpha", "/batch", "late"};
+    ASSERT_EQ(S_OK, m_parser.SetArguments(6, arguments, [](std::string_view argument) {
+      return argument.starts_with("/");
+    }));
+  }
+  void TearDown() override { std::filesystem::remove_all(m_directory); }
+
+  std::string Path(std::string_view name) const { return (m_directory / name).string(); }
+
+  // Writes bytes to the file name in the test's directory; returns its path.
+  std::string WriteFile(std::string_view name, std::string_view bytes) const {
+    const std::string path = Path(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  RunOutcome Outcome(HRESULT result) {
+    RunOutcome outcome{result, "", ""};
+    if (result != S_OK) {
+      m_parser.GetErrorMessage(&outcome.message);
+      m_parser.GetErrorListing(&outcome.listing);
+    }
+    return outcome;
+  }
+
+  // Runs script (bytes as they stand in the file) on a new empty document.
+  RunOutcome Run(std::string_view script) {
+    EXPECT_EQ(S_OK, m_parser.GetDocument().Create());
+    WriteFile("script.txt", script);
+    return Outcome(m_parser.RunDescriptionFile(m_scriptPath));
+  }
+
+  // "ok" after a successful run of script; else the message, followed by
+  // " @" and the caret's column in the listing when there is one.
+  std::string ErrorAt(std::string_view script) {
+    const RunOutcome outcome = Run(script);
+    if (outcome.result == S_OK) return "ok";
+    const size_t caret = outcome.listing.rfind('^');
+    if (caret == std::string::npos) return outcome.message;
+    const size_t line_start = outcome.listing.rfind('\n', caret) + 1;
+    return outcome.message + " @" + std::to_string(caret - line_start - 6);
+  }
+
+  // The value of a variable after the run, as "int:N", "str:TEXT" or "undefined".
+  std::string Variable(std::string_view name) const {
+    const ScriptValue* value = m_parser.FindVariable(name);
+    if (value == nullptr) return "undefined";
+    if (value->IsInteger()) return "int:" + std::to_string(value->Integer());
+    return "str:" + value->String();
+  }
+
+  std::filesystem::path m_directory;
+  std::string m_scriptPath;
+  CParser m_parser;
+};
