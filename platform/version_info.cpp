@@ -183,8 +183,8 @@ HRESULT PeFile::Open(const std::string& path) {
   const uint64_t coff_header = pe_header + kPeSignature.size();
   hr = ReadAt(coff_header, kCoffHeaderSize, &bytes);
   if (FAILED(hr)) return hr;
-  const size_t section_count = Le16(bytes, 2);
-  const size_t optional_size = Le16(bytes, 16);
+  const size_t section_count = Le16(bytes, 2);   // NumberOfSections
+  const size_t optional_size = Le16(bytes, 16);  // SizeOfOptionalHeader
   const uint64_t optional_header = coff_header + kCoffHeaderSize;
   hr = ReadAt(optional_header, optional_size, &bytes);
   if (SUCCEEDED(hr)) hr = FindResourceDirectory(bytes, &m_resource_rva);
@@ -192,6 +192,8 @@ HRESULT PeFile::Open(const std::string& path) {
     hr = ReadAt(optional_header + optional_size, section_count * kSectionHeaderSize, &bytes);
   }
   if (FAILED(hr)) return hr;
+  // VirtualSize at 8, VirtualAddress at 12, SizeOfRawData at 16 and
+  // PointerToRawData at 20 of each section header.
   m_sections.reserve(section_count);
   for (size_t at = 0; at < bytes.size(); at += kSectionHeaderSize) {
     m_sections.push_back(

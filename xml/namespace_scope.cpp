@@ -5,13 +5,21 @@
 
 #include <string>
 
+#include "xml/xml_chars.h"
+
 namespace {
 
 constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
 
-const xmlChar* AsXmlChars(const std::string& text) {
-  return reinterpret_cast<const xmlChar*>(text.c_str());
-}
+// A prefix as the library takes it: nullptr for the default namespace.
+class LibraryPrefix {
+ public:
+  explicit LibraryPrefix(std::string_view prefix) : m_text(prefix) {}
+  const xmlChar* Get() const { return m_text.empty() ? nullptr : AsXmlChars(m_text); }
+
+ private:
+  std::string m_text;
+};
 
 // prefix is nullptr for the default namespace.
 bool HasPrefix(const xmlNs* ns, const xmlChar* prefix) {
@@ -65,18 +73,16 @@ void ForEachBoundNode(xmlNodePtr element, const xmlChar* prefix, Visit visit) {
 }  // namespace
 
 xmlNsPtr NamespaceInScope(xmlNodePtr node, std::string_view prefix) {
-  const std::string text(prefix);
-  xmlNsPtr ns = xmlSearchNs(node->doc, node, prefix.empty() ? nullptr : AsXmlChars(text));
+  xmlNsPtr ns = xmlSearchNs(node->doc, node, LibraryPrefix(prefix).Get());
   // xmlns="" is recorded as a declaration of the empty name: no namespace.
   if (ns != nullptr && (ns->href == nullptr || ns->href[0] == 0)) return nullptr;
   return ns;
 }
 
 xmlNsPtr OwnDeclaration(xmlNodePtr element, std::string_view prefix) {
-  const std::string text(prefix);
-  const xmlChar* wanted = prefix.empty() ? nullptr : AsXmlChars(text);
+  const LibraryPrefix wanted(prefix);
   for (xmlNsPtr ns = element->nsDef; ns != nullptr; ns = ns->next) {
-    if (HasPrefix(ns, wanted)) return ns;
+    if (HasPrefix(ns, wanted.Get())) return ns;
   }
   return nullptr;
 }
@@ -85,10 +91,8 @@ bool IsReservedPrefix(std::string_view prefix) { return prefix == "xml" || prefi
 
 bool IsDeclarableNamespace(std::string_view prefix, std::string_view uri) {
   if (uri.empty()) return prefix.empty();
-  if (uri == reinterpret_cast<const char*>(XML_XML_NAMESPACE) || uri == kXmlnsNamespace) {
-    return false;
-  }
-  // The parser refuses a declaration whose URI this parser refuses.
+  if (uri == AsChars(XML_XML_NAMESPACE) || uri == kXmlnsNamespace) return false;
+  // Loading reports a declaration whose URI this parser refuses as an error.
   const std::string text(uri);
   xmlURIPtr parsed = xmlParseURI(text.c_str());
   if (parsed == nullptr) return false;
@@ -97,9 +101,8 @@ bool IsDeclarableNamespace(std::string_view prefix, std::string_view uri) {
 }
 
 HRESULT DeclareNamespace(xmlNodePtr element, std::string_view prefix, std::string_view uri) {
-  const std::string prefix_text(prefix);
+  const LibraryPrefix wanted(prefix);
   const std::string uri_text(uri);
-  const xmlChar* wanted = prefix.empty() ? nullptr : AsXmlChars(prefix_text);
   xmlNsPtr declaration = OwnDeclaration(element, prefix);
   if (declaration != nullptr) {
     xmlChar* href = xmlStrdup(AsXmlChars(uri_text));
@@ -107,26 +110,25 @@ HRESULT DeclareNamespace(xmlNodePtr element, std::string_view prefix, std::strin
     xmlFree(const_cast<xmlChar*>(declaration->href));
     declaration->href = href;
   } else {
-    declaration = xmlNewNs(element, AsXmlChars(uri_text), wanted);
+    declaration = xmlNewNs(element, AsXmlChars(uri_text), wanted.Get());
     if (declaration == nullptr) return E_OUTOFMEMORY;
   }
   xmlNsPtr bound = uri.empty() ? nullptr : declaration;
-  ForEachBoundNode(element, wanted, [bound](xmlNsPtr* slot) { *slot = bound; });
+  ForEachBoundNode(element, wanted.Get(), [bound](xmlNsPtr* slot) { *slot = bound; });
   return S_OK;
 }
 
 HRESULT RemoveNamespaceDeclaration(xmlNodePtr element, std::string_view prefix) {
   xmlNsPtr declaration = OwnDeclaration(element, prefix);
   if (declaration == nullptr) return S_OK;
-  const std::string prefix_text(prefix);
-  const xmlChar* wanted = prefix.empty() ? nullptr : AsXmlChars(prefix_text);
+  const LibraryPrefix wanted(prefix);
   xmlNsPtr outer = element->parent != nullptr ? NamespaceInScope(element->parent, prefix) : nullptr;
-  if (outer == nullptr && wanted != nullptr) {
+  if (outer == nullptr && !prefix.empty()) {
     bool used = false;
-    ForEachBoundNode(element, wanted, [&used](xmlNsPtr*) { used = true; });
+    ForEachBoundNode(element, wanted.Get(), [&used](xmlNsPtr*) { used = true; });
     if (used) return XML_E_NAMESPACE_IN_USE;
   }
-  ForEachBoundNode(element, wanted, [outer](xmlNsPtr* slot) { *slot = outer; });
+  ForEachBoundNode(element, wanted.Get(), [outer](xmlNsPtr* slot) { *slot = outer; });
   xmlNsPtr* link = &element->nsDef;
   while (*link != declaration) link = &(*link)->next;
   *link = declaration->next;

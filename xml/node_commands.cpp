@@ -6,6 +6,7 @@
 
 #include "xml/namespace_scope.h"
 #include "xml/node_tree.h"
+#include "xml/xml_chars.h"
 #include "xml/xml_file.h"
 #include "xml/xml_names.h"
 
@@ -15,15 +16,11 @@ struct XmlStringFree {
   void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
-const xmlChar* AsXmlChars(const std::string& text) {
-  return reinterpret_cast<const xmlChar*>(text.c_str());
-}
-
 // The text of a node and its descendants (entity references expanded), an
 // attribute's value, whole.
 void ReadText(const xmlNode* node, std::string* text) {
   std::unique_ptr<xmlChar, XmlStringFree> content(xmlNodeGetContent(node));
-  text->assign(content ? reinterpret_cast<const char*>(content.get()) : "");
+  text->assign(content ? AsChars(content.get()) : "");
 }
 
 // The attribute element carries with this namespace and local name. Unlike
@@ -185,7 +182,7 @@ HRESULT CXmlFile::GetAttribute(std::string_view name, std::string* value) {
   if (resolved.is_declaration) {
     const xmlNs* declaration = OwnDeclaration(m_current, resolved.local);
     if (declaration == nullptr) return S_FALSE;
-    value->assign(reinterpret_cast<const char*>(declaration->href));
+    value->assign(AsChars(declaration->href));
     return S_OK;
   }
   const xmlAttr* attribute = FindAttribute(m_current, resolved.ns, resolved.local);

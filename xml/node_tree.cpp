@@ -4,13 +4,10 @@
 
 #include <string>
 
+#include "xml/xml_chars.h"
 #include "xml/xml_names.h"
 
 namespace {
-
-const xmlChar* AsXmlChars(const std::string& text) {
-  return reinterpret_cast<const xmlChar*>(text.c_str());
-}
 
 bool IsAcceptableNodeText(const xmlNode* node, std::string_view text) {
   switch (node->type) {

@@ -111,8 +111,7 @@ class CXmlFile {
   // XML_E_CANNOT_APPEND when the current node can not hold the new node
   // (only an element holds text and CDATA sections; the document holds
   // comments, and an element while it has none). An empty text adds no text
-  // node. Add, AddChild... and AddRoot check every argument before adding
-  // anything.
+  // node. Every argument is checked before anything is added.
   HRESULT AddElement(std::string_view name);
   HRESULT AddText(std::string_view text);
   HRESULT AddComment(std::string_view text);
@@ -151,12 +150,13 @@ class CXmlFile {
   HRESULT RemoveNode();
   // Replaces all children of an element with the text, or the value of an
   // attribute, or the text of a text, CDATA, comment or processing-instruction
-  // node; XML_E_CANNOT_APPEND for other nodes. When that frees the current
-  // node (the target is its ancestor), there is no current node afterwards.
+  // node; XML_E_CANNOT_APPEND for other nodes.
   HRESULT SetText(std::string_view text);
   // XML_E_POSITION_OUT_OF_RANGE when there is no child at position.
   HRESULT SetChildText(int32_t position, std::string_view text);
-  // S_FALSE when the expression finds nothing.
+  // S_FALSE when the expression finds nothing. When the node found is an
+  // ancestor of the current node, whose content it replaces, there is no
+  // current node afterwards.
   HRESULT SetChildText(std::string_view expression, std::string_view text);
   // "SelectionLanguage" ("XPath" only), "SelectionNamespaces" (xmlns:p='uri'
   // declarations separated by white space; XML_E_INVALID_SELECTION_NAMESPACES

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "xml/xml_chars.h"
+
 namespace {
 
 constexpr char kDefaultNamespacePrefix[] = "_";
@@ -21,8 +23,6 @@ struct ObjectFree {
   void operator()(xmlXPathObjectPtr object) const { xmlXPathFreeObject(object); }
 };
 
-const xmlChar* AsXmlChars(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
-
 // Whether a node of a result belongs to the document's own tree: the
 // library also reaches the declarations inside a document type and the
 // replacement of an entity reference, which no command may touch.
@@ -30,15 +30,12 @@ bool IsTreeNode(const xmlNode* node) {
   switch (node->type) {
     case XML_DOCUMENT_NODE:
       return true;
-    case XML_DTD_NODE:
-      return node->parent != nullptr && node->parent->type == XML_DOCUMENT_NODE;
     case XML_ATTRIBUTE_NODE:
     case XML_ELEMENT_NODE:
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE:
     case XML_COMMENT_NODE:
     case XML_PI_NODE:
-    case XML_ENTITY_REF_NODE:
       break;
     default:
       return false;
@@ -97,7 +94,7 @@ HRESULT SelectFirstNode(xmlDocPtr doc, xmlNodePtr context_node, std::string_view
 
   const std::string text(expression);
   std::unique_ptr<xmlXPathCompExpr, CompiledFree> compiled(
-      xmlXPathCtxtCompile(context.get(), AsXmlChars(text.c_str())));
+      xmlXPathCtxtCompile(context.get(), AsXmlChars(text)));
   if (!compiled) return XML_E_INVALID_XPATH;
   std::unique_ptr<xmlXPathObject, ObjectFree> result(
       xmlXPathCompiledEval(compiled.get(), context.get()));
