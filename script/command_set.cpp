@@ -5,6 +5,7 @@
 #include "platform/file.h"
 #include "platform/path.h"
 #include "script/expressions.h"
+#include "xml/xml_names.h"
 
 struct CommandForm {
   uint32_t statement;
@@ -130,8 +131,14 @@ HRESULT CCommandSet::RunWithTwoTexts(CParameterInfo& parameters) {
 HRESULT CCommandSet::AddNode(CParameterInfo& parameters) {
   std::string_view name, text;
   HRESULT hr = parameters.GetStrings({&name, &text});
-  if (SUCCEEDED(hr)) hr = FromDocument(m_document->AddElement(name));
-  // The text goes into the new element only; its refusal is the text's.
+  if (FAILED(hr)) return hr;
+  // The text is checked before the element is added, so that a refused
+  // text leaves the document as it was.
+  if (!IsXmlText(text)) {
+    m_badParameter = 1;
+    return E_INVALIDARG;
+  }
+  hr = FromDocument(m_document->AddElement(name));
   if (hr == S_OK) hr = FromDocument(m_document->AddText(text), 1);
   return hr;
 }
