@@ -186,8 +186,9 @@ HRESULT CCommandSet::SetProperty(CParameterInfo& parameters) {
   HRESULT hr = parameters.GetStrings({&name, &value});
   if (FAILED(hr)) return hr;
   hr = m_document->SetProperty(name, value);
-  // A value that does not convert to the property's type is the value's fault.
-  if (hr == DISP_E_TYPEMISMATCH) m_badParameter = 1;
+  // A value that does not convert to the property's type, or namespace
+  // declarations that do not parse, are the value's fault.
+  if (hr == DISP_E_TYPEMISMATCH || hr == XML_E_INVALID_SELECTION_NAMESPACES) m_badParameter = 1;
   return FromDocument(hr);
 }
 

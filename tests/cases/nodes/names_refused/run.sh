@@ -1,0 +1,19 @@
+# Each refused name (and a refused text in add node) stops its own run with
+# "Invalid parameter type" at the refused argument, exit code 6; the
+# document is never saved.
+run() {
+  printf '%s\n' "$1" > changes.txt
+  "$BRINDLE" doc.xml changes.txt /batch | tail -n +5
+  echo "exit ${PIPESTATUS[0]}"
+  cmp -s doc.xml original.xml && echo "document unchanged"
+}
+cp doc.xml original.xml
+run 'select node "/r/a"; add element "1abc";'
+run 'select root; add node "a b" "text";'
+run 'select root; add child element "";'
+run 'select root; add child text "q:x" "text";'
+run 'select node "/r/a"; set attribute "1abc" "v";'
+run 'select node "/r/a"; add attribute "q:k" "v";'
+run 'select root; add root "a b";'
+run $'select root; add node "ok" "bad \x01 text";'
+rm original.xml changes.txt
