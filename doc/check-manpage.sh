@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Checks the manual page: check-manpage.sh <page> <program>.
+# It must be plain ASCII roff that groff and man format without a single
+# warning, hold the sections a reader looks for, and give every option that
+# the program's usage lists an entry of its own under OPTIONS.
+# groff comes from the package groff-base: when it is missing and this runs
+# as root (as CI does) it is installed; otherwise the check is skipped.
+set -u
+page=$1
+program=$2
+failures=0
+checks=0
+
+fail() {
+    ((failures++))
+    printf 'FAIL: %s\n' "$1"
+    [[ $# -gt 1 ]] && printf '%s\n' "$2" | sed 's/^/  /'
+}
+
+if ! command -v groff >/dev/null && [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
+    echo "check-manpage: installing groff-base"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get install -y -qq --no-install-recommends groff-base >/dev/null 2>&1 ||
+        { apt-get update -qq && apt-get install -y -qq --no-install-recommends groff-base; } >/dev/null 2>&1
+fi
+if ! command -v groff >/dev/null; then
+    echo "check-manpage: SKIPPED: groff is not installed (apt-get install groff-base)"
+    exit 0
+fi
+
+((checks++))
+if LC_ALL=C grep -n '[^[:print:][:space:]]' "$page" >/dev/null; then
+    fail "the page holds characters other than printable ASCII" "$(LC_ALL=C grep -n '[^[:print:][:space:]]' "$page")"
+fi
+
+# -ww turns on every warning; groff still exits 0 after one, so its
+# messages are the verdict. Both the typesetter and the terminal device
+# are tried: they break lines differently.
+for device in ps utf8; do
+    ((checks++))
+    warnings=$(groff -ww -man -T"$device" -z "$page" 2>&1)
+    [[ -z $warnings ]] || fail "groff -ww -T$device warns" "$warnings"
+done
+
+if command -v man >/dev/null; then
+    ((checks++))
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+    [[ -z $warnings ]] || fail "man --warnings warns" "$warnings"
+else
+    echo "check-manpage: man is not installed (apt-get install man-db): man --warnings not run"
+fi
+
+# The page as a reader sees it, without bold and underlining.
+text=$(groff -man -Tascii -P-c -P-b -P-u -P-o "$page" 2>/dev/null)
+
+for section in NAME SYNOPSIS DESCRIPTION OPTIONS "THE DESCRIPTION LANGUAGE" "EXIT STATUS" \
+    FILES SAFETY EXAMPLES "SEE ALSO"; do
+    ((checks++))
+    grep -qx "$section" <<<"$text" || fail "no section $section"
+done
+
+# Every option of the usage ("  /batch   Specifies ...") heads an entry.
+options_text=$(sed -n '/^OPTIONS$/,/^[A-Z][A-Z ]*$/p' <<<"$text" | sed '1d')
+mapfile -t options < <("$program" /? 2>/dev/null | sed -n 's|^  \(/[a-z?]*\) .*|\1|p')
+((checks++))
+[[ ${#options[@]} -ge 7 ]] || fail "the program's usage lists only ${#options[@]} options"
+for option in "${options[@]}"; do
+    ((checks++))
+    grep -q "^       $option\b\|^       $option[ ,]\|^       $option\$" <<<"$options_text" ||
+        fail "OPTIONS has no entry for $option"
+done
+
+echo "manual page: $((checks - failures)) passed, $failures failed"
+((failures == 0))
