@@ -131,7 +131,9 @@ void CMessageWriter::PrintErrorResource(uint32_t id, ...) {
 }
 
 void CMessageWriter::PrintVerbatim(const std::string& text) {
-  PrintWith(MSG_INFO | MSG_VERBATIM, S_OK, text.c_str());
+  // Whole, NUL bytes included: as a C string, a listing of a line that holds
+  // one would lose its caret and its closing rule.
+  ComposeAndWrite(&text, MSG_INFO, MSG_INFO | MSG_VERBATIM);
 }
 
 void CMessageWriter::PrintEmptyLine() { PrintWith(MSG_INFO | MSG_END_LINE, S_OK, nullptr); }

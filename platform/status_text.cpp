@@ -87,9 +87,13 @@ constexpr StatusText kStatusTexts[] = {
      "The namespace declaration is in use by an element or attribute."},
     {static_cast<uint32_t>(XML_E_CANNOT_REMOVE),
      "The document type declaration cannot be removed."},
+    {static_cast<uint32_t>(XML_E_MARKUP_NOT_IN_ENCODING),
+     "A name, comment, processing instruction or CDATA section holds a character that the "
+     "encoding cannot represent."},
     {static_cast<uint32_t>(SCRIPT_E_NESTING_TOO_DEEP), "Function calls are nested too deeply."},
     {static_cast<uint32_t>(SCRIPT_E_UTF16BE_FILE),
      "The file is in UTF-16 big-endian, which is not supported; save it as UTF-8."},
+    {static_cast<uint32_t>(SCRIPT_E_FILE_TOO_LARGE), "The description file is larger than 64 MB."},
     {static_cast<uint32_t>(HASH_E_ALGORITHM_UNAVAILABLE),
      "The cryptographic library does not offer the hash algorithm."},
     {static_cast<uint32_t>(HASH_E_LIBRARY_FAILURE),

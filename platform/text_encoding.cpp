@@ -3,6 +3,9 @@
 #include <iconv.h>
 #include <langinfo.h>
 
+#include <algorithm>
+#include <cerrno>
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -164,6 +167,34 @@ std::string Utf8ToLocaleCharset(std::string_view text) {
   }
   iconv_close(converter);
   return out;
+}
+
+CCharsetProbe::CCharsetProbe(const std::string& charset)
+    : m_converter(iconv_open(charset.c_str(), "UTF-8")) {}
+
+CCharsetProbe::~CCharsetProbe() {
+  if (IsOpen()) iconv_close(static_cast<iconv_t>(m_converter));
+}
+
+bool CCharsetProbe::IsOpen() const { return m_converter != reinterpret_cast<void*>(-1); }
+
+bool CCharsetProbe::CanHold(std::string_view text) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) return true;
+  const auto converter = static_cast<iconv_t>(m_converter);
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  char* in = const_cast<char*>(text.data());
+  size_t in_left = text.size();
+  while (in_left > 0) {
+    char out_buffer[256];
+    char* out = out_buffer;
+    size_t out_left = sizeof out_buffer;
+    // A full buffer only means there is more to convert.
+    if (iconv(converter, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) &&
+        errno != E2BIG) {
+      return false;
+    }
+  }
+  return true;
 }
 
 size_t CountCharacters(std::string_view text) {

@@ -27,6 +27,25 @@ std::string Utf8ToUtf16Le(std::string_view text);
 // cannot hold become "?".
 std::string Utf8ToLocaleCharset(std::string_view text);
 
+// Tells which texts a character set, named as the system's converters
+// (iconv) name it, can hold.
+class CCharsetProbe {
+ public:
+  explicit CCharsetProbe(const std::string& charset);
+  ~CCharsetProbe();
+  CCharsetProbe(const CCharsetProbe&) = delete;
+  CCharsetProbe& operator=(const CCharsetProbe&) = delete;
+
+  // False when the converters do not know the character set.
+  bool IsOpen() const;
+  // Whether every character of the UTF-8 text has a form in the character
+  // set; ASCII text always has. REQUIRES: IsOpen().
+  bool CanHold(std::string_view text);
+
+ private:
+  void* m_converter;  // an iconv_t
+};
+
 // The number of characters (code points) in UTF-8 text; a byte that does not
 // start a valid sequence counts as one character.
 size_t CountCharacters(std::string_view text);

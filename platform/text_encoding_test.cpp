@@ -36,3 +36,16 @@ TEST(TextEncodingTest, CharactersAreCountedNotBytes) {
   EXPECT_EQ(4u, CountCharacters("caf\xc3\xa9"));
   EXPECT_EQ(2u, CountCharacters("\xe9\xe9"));  // invalid bytes count one each
 }
+
+TEST(TextEncodingTest, CharsetProbeTellsWhatACharacterSetCanHold) {
+  CCharsetProbe latin1("ISO-8859-1");
+  ASSERT_TRUE(latin1.IsOpen());
+  EXPECT_TRUE(latin1.CanHold("caf\xc3\xa9"));
+  EXPECT_FALSE(latin1.CanHold("caf\xc3\xa9 \xe2\x82\xac"));
+  // Past a full output buffer the conversion goes on to the end.
+  EXPECT_FALSE(latin1.CanHold(std::string(1000, 'e') + "\xc3\xa9\xe2\x82\xac"));
+  EXPECT_TRUE(latin1.CanHold("\xc3\xa9t\xc3\xa9"));  // a failure leaves no state behind
+  CCharsetProbe utf16("utf-16");
+  EXPECT_TRUE(utf16.CanHold("\xf0\x9f\x98\x80"));
+  EXPECT_FALSE(CCharsetProbe("no-such-charset").IsOpen());
+}

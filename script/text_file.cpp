@@ -12,6 +12,9 @@ constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 constexpr char kEndOfFile = '\x1A';  // Ctrl-Z
 constexpr size_t kReadSize = 64 * 1024;
+// Far beyond any real description file, and a bound for one that never
+// ends (/dev/zero, an endless pipe), which would otherwise fill the memory.
+constexpr size_t kMaxFileSize = 64u << 20;
 
 // The text before the first Ctrl-Z.
 std::string_view UpToEndOfFile(std::string_view text) {
@@ -27,6 +30,7 @@ HRESULT ReadAll(int fd, std::string* bytes) {
     bytes->resize(size + static_cast<size_t>(count > 0 ? count : 0));
     if (count < 0) return hr;
     if (count == 0) return S_OK;
+    if (bytes->size() > kMaxFileSize) return SCRIPT_E_FILE_TOO_LARGE;
   }
 }
 

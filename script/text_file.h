@@ -20,7 +20,8 @@ class CTextFile {
 
   // Reads and decodes the file at path. Returns S_OK, or the failure of
   // opening or reading it (a missing file: E_FILE_NOT_FOUND; a directory:
-  // E_ACCESS_DENIED), or SCRIPT_E_UTF16BE_FILE for a UTF-16 big-endian mark.
+  // E_ACCESS_DENIED), SCRIPT_E_UTF16BE_FILE for a UTF-16 big-endian mark, or
+  // SCRIPT_E_FILE_TOO_LARGE past 64 MB.
   // The file is closed again before Open returns.
   HRESULT Open(const std::string& path);
 

@@ -68,5 +68,9 @@ void XmlErrorCapture::OnError(void* context, xmlErrorPtr error) {
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
     message.pop_back();
   }
+  // Reports are one line; some messages carry a second ("Bytes: 0xE9 ...").
+  for (char& c : message) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
   static_cast<XmlErrorCapture*>(context)->Record(error->line, std::move(message));
 }
