@@ -7,14 +7,19 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "platform/system_error.h"
 
 namespace {
 
+// Large enough that a big document is written in few system calls; left
+// uninitialised, so that a small one touches only the pages it fills.
 constexpr size_t kBufferSize = 1 << 20;
 
 std::string DirectoryOf(const std::string& path) {
@@ -26,12 +31,6 @@ std::string DirectoryOf(const std::string& path) {
 std::string BaseNameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Streams such as /dev/stdout or /proc/self/fd/1 are written where they
-// stand, appended to, and never replaced or truncated.
-bool IsStreamPath(const std::string& path) {
-  return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
 }
 
 // The descriptor of this process that a path names (/dev/stdout,
@@ -54,6 +53,17 @@ int InheritedDescriptor(const std::string& path) {
   return -1;
 }
 
+// Streams are written where they stand, appended to, and never replaced or
+// truncated: a descriptor of this process named by its path (/dev/stdout,
+// /proc/self/fd/1), a device, a pipe or a socket. What decides is what the
+// path is, never where it lives: /dev/shm holds ordinary files.
+bool IsStreamPath(const std::string& path) {
+  if (InheritedDescriptor(path) >= 0) return true;
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) &&
+         !S_ISDIR(status.st_mode);
+}
+
 // The file a path finally names: symbolic links followed, also a dangling
 // one (whose target is then created).
 std::string FollowLinks(const std::string& path) {
@@ -72,7 +82,14 @@ std::string FollowLinks(const std::string& path) {
 
 HRESULT CreateTemporary(const std::string& directory, const std::string& base, UniqueFd* fd,
                         std::string* path) {
-  std::string name = directory + "/." + base + ".brindle-XXXXXX";
+  // The temporary's name must fit where the target's did: a long base is
+  // cut, at a character boundary.
+  constexpr std::string_view kSuffix = ".brindle-XXXXXX";
+  size_t keep = std::min(base.size(), size_t{NAME_MAX} - 1 - kSuffix.size());
+  while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) {
+    --keep;
+  }
+  std::string name = directory + "/." + base.substr(0, keep) + std::string(kSuffix);
   const int created = mkostemp(name.data(), O_CLOEXEC);
   if (created < 0) return StatusFromLastError();
   fd->Reset(created);
@@ -150,25 +167,25 @@ HRESULT CSafeFileWriter::Open(const std::string& target) {
     hr = CreateTemporary(temp_folder, BaseNameOf(m_target), &m_temp, &m_tempPath);
   }
   if (FAILED(hr)) return hr;
-  m_buffer.resize(kBufferSize);
+  m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   return S_OK;
 }
 
 HRESULT CSafeFileWriter::Write(const void* data, size_t size) {
   if (FAILED(m_status)) return m_status;
   if (!m_temp.IsValid()) return m_status = E_HANDLE;
-  if (m_used + size > m_buffer.size()) {
+  if (m_used + size > kBufferSize) {
     if (FAILED(Flush())) return m_status;
-    if (size >= m_buffer.size()) return m_status = WriteAll(m_temp.Get(), data, size);
+    if (size >= kBufferSize) return m_status = WriteAll(m_temp.Get(), data, size);
   }
-  std::memcpy(m_buffer.data() + m_used, data, size);
+  std::memcpy(m_buffer.get() + m_used, data, size);
   m_used += size;
   return S_OK;
 }
 
 HRESULT CSafeFileWriter::Flush() {
   if (FAILED(m_status)) return m_status;
-  m_status = WriteAll(m_temp.Get(), m_buffer.data(), m_used);
+  m_status = WriteAll(m_temp.Get(), m_buffer.get(), m_used);
   m_used = 0;
   return m_status;
 }
@@ -209,9 +226,9 @@ HRESULT CSafeFileWriter::CopyInPlace() {
   HRESULT hr = S_OK;
   if (lseek(m_temp.Get(), 0, SEEK_SET) != 0) hr = StatusFromLastError();
   while (SUCCEEDED(hr)) {
-    const long count = ReadSome(m_temp.Get(), m_buffer.data(), m_buffer.size(), &hr);
+    const long count = ReadSome(m_temp.Get(), m_buffer.get(), kBufferSize, &hr);
     if (count <= 0) break;
-    hr = WriteAll(target.Get(), m_buffer.data(), static_cast<size_t>(count));
+    hr = WriteAll(target.Get(), m_buffer.get(), static_cast<size_t>(count));
   }
   struct stat status;
   if (SUCCEEDED(hr) && fstat(target.Get(), &status) == 0 && S_ISREG(status.st_mode) &&

@@ -11,8 +11,8 @@
 // KeptCopyPath() names it, so the document is never lost.
 #pragma once
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/file.h"
 #include "platform/status.h"
@@ -49,7 +49,7 @@ class CSafeFileWriter {
   UniqueFd m_temp;
   bool m_inPlace = false;  // the target is replaced by copying into it
   bool m_appendOnly = false;  // the target is a stream such as /dev/stdout
-  std::vector<char> m_buffer;
+  std::unique_ptr<char[]> m_buffer;  // kBufferSize bytes, allocated by Open
   size_t m_used = 0;
   HRESULT m_status = S_OK;
 };

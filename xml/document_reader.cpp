@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "platform/file.h"
 #include "platform/text_encoding.h"
@@ -27,12 +26,17 @@ constexpr uint64_t kExpansionAllowance = 10u << 20;
 // readable even for a name of a megabyte.
 constexpr size_t kMaxReportCharacters = 255;
 
-// Feeds the parser from our own descriptor in large blocks, so that a pipe
-// or a device is read only as far as the parser needs.
+// Feeds the parser from our own descriptor in large blocks (the parser asks
+// for 4 KB at a time), so that a pipe or a device is read only as far as
+// the parser needs. The block is left uninitialised: a small document
+// touches only the pages it fills.
 class FileSource {
  public:
   FileSource(int fd, uint64_t max_bytes, XmlErrorCapture* capture)
-      : m_fd(fd), m_maxBytes(max_bytes), m_capture(capture), m_buffer(kReadBlock) {}
+      : m_fd(fd),
+        m_maxBytes(max_bytes),
+        m_capture(capture),
+        m_buffer(std::make_unique_for_overwrite<char[]>(kReadBlock)) {}
 
   HRESULT Status() const { return m_status; }
 
@@ -44,7 +48,7 @@ class FileSource {
   int ReadInto(char* out, size_t length) {
     if (m_begin == m_end) {
       if (FAILED(m_status)) return -1;
-      const long count = ReadSome(m_fd, m_buffer.data(), m_buffer.size(), &m_status);
+      const long count = ReadSome(m_fd, m_buffer.get(), kReadBlock, &m_status);
       if (count < 0) return -1;
       m_begin = 0;
       m_end = static_cast<size_t>(count);
@@ -56,7 +60,7 @@ class FileSource {
       }
     }
     const size_t count = std::min(length, m_end - m_begin);
-    std::memcpy(out, m_buffer.data() + m_begin, count);
+    std::memcpy(out, m_buffer.get() + m_begin, count);
     m_begin += count;
     return static_cast<int>(count);
   }
@@ -64,7 +68,7 @@ class FileSource {
   int m_fd;
   uint64_t m_maxBytes;
   XmlErrorCapture* m_capture;
-  std::vector<char> m_buffer;
+  std::unique_ptr<char[]> m_buffer;  // kReadBlock bytes, uninitialised
   size_t m_begin = 0;
   size_t m_end = 0;
   uint64_t m_total = 0;
@@ -80,11 +84,8 @@ struct DocFree {
 
 void RefuseDtd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
   auto* parser = static_cast<xmlParserCtxtPtr>(context);
-  // The entity guard holds the context's private slot and the capture.
-  static_cast<EntityGuard*>(parser->_private)
-      ->Capture()
-      ->Record(parser->input != nullptr ? parser->input->line : 0,
-               "A document type definition is prohibited by ProhibitDTD");
+  LoadPass::Of(parser)->Capture()->Record(parser->input != nullptr ? parser->input->line : 0,
+                                          "A document type definition is prohibited by ProhibitDTD");
   xmlStopParser(parser);
 }
 
@@ -109,12 +110,13 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
 
   XmlErrorCapture capture;
   EntityGuard guard(SaturatingAdd(SaturatingMultiply(file_size, 10), kExpansionAllowance));
+  LoadPass pass(&guard, &capture, properties.max_element_depth);
   const uint64_t max_bytes = static_cast<uint64_t>(properties.max_xml_size_kb) * 1024;
   FileSource source(fd.Get(), max_bytes, &capture);
 
   std::unique_ptr<xmlParserCtxt, ParserContextFree> context(xmlNewParserCtxt());
   if (!context) return E_OUTOFMEMORY;
-  guard.Attach(context.get(), &capture);
+  pass.Attach(context.get());
   if (properties.prohibit_dtd) context->sax->internalSubset = RefuseDtd;
 
   std::unique_ptr<xmlDoc, DocFree> parsed(xmlCtxtReadIO(context.get(), FileSource::Read, nullptr,
@@ -127,9 +129,7 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   if (!capture.HasError()) {
     int line = 0;
     std::string reason;
-    if (!RunLoadPass(parsed.get(), &guard, properties.max_element_depth, &line, &reason)) {
-      capture.Record(line, reason);
-    }
+    if (!pass.Finish(parsed.get(), &line, &reason)) capture.Record(line, reason);
   }
   if (capture.HasError()) {
     *report = FormatReport(capture.Line(), capture.Message());

@@ -110,33 +110,15 @@ uint64_t EntityGuard::ExpandedSize(xmlDocPtr doc, xmlEntityPtr entity) {
   return m_sizes[entity];
 }
 
-void EntityGuard::Attach(xmlParserCtxtPtr context, XmlErrorCapture* capture) {
-  m_capture = capture;
-  context->_private = this;
-  context->sax->getEntity = GetEntity;
-  context->sax->entityDecl = EntityDeclaration;
-}
-
-xmlEntityPtr EntityGuard::GetEntity(void* context, const xmlChar* name) {
-  auto* parser = static_cast<xmlParserCtxtPtr>(context);
-  auto* guard = static_cast<EntityGuard*>(parser->_private);
+xmlEntityPtr EntityGuard::Resolve(xmlParserCtxtPtr context, const xmlChar* name,
+                                  XmlErrorCapture* capture) {
   xmlEntityPtr entity = xmlSAX2GetEntity(context, name);
   if (entity == nullptr || entity->etype == XML_INTERNAL_PREDEFINED_ENTITY) return entity;
-  if (guard->ExpandedSize(parser->myDoc, entity) > guard->m_limit) {
+  if (ExpandedSize(context->myDoc, entity) > m_limit) {
     // Stop before the library expands it; our reason is the first error.
-    guard->m_capture->Record(parser->input != nullptr ? parser->input->line : 0,
-                             guard->LimitMessage());
-    xmlStopParser(parser);
+    capture->Record(context->input != nullptr ? context->input->line : 0, LimitMessage());
+    xmlStopParser(context);
     return nullptr;
   }
   return entity;
-}
-
-void EntityGuard::EntityDeclaration(void* context, const xmlChar* name, int type,
-                                    const xmlChar* public_id, const xmlChar* system_id,
-                                    xmlChar* content) {
-  auto* parser = static_cast<xmlParserCtxtPtr>(context);
-  // A new declaration may complete an entity measured before it existed.
-  static_cast<EntityGuard*>(parser->_private)->m_sizes.clear();
-  xmlSAX2EntityDecl(context, name, type, public_id, system_id, content);
 }

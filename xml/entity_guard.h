@@ -4,8 +4,9 @@
 // library's own amplification check, and this guard takes its place.
 //
 // While parsing, every entity reference is checked as it is resolved: an
-// entity whose expansion exceeds the limit stops the parser. After parsing,
-// the load pass adds up the expansion of every reference in the tree.
+// entity whose expansion exceeds the limit stops the parser. The load pass,
+// which hooks the guard into the parser, also adds up the expansion of
+// every reference in the document.
 #pragma once
 
 #include <cstdint>
@@ -22,27 +23,25 @@ class EntityGuard {
   // limit: the most bytes the document's references may expand to.
   explicit EntityGuard(uint64_t limit) : m_limit(limit) {}
 
-  // Hooks the guard into a parser context's entity lookups; a refusal is
-  // recorded in capture. The guard and the capture must outlive the parse.
-  void Attach(_xmlParserCtxt* context, XmlErrorCapture* capture);
+  // The parser's entity lookup for a reference to name, refusing an entity
+  // whose expansion exceeds the limit: the refusal is recorded in capture,
+  // the parser stopped and null returned.
+  _xmlEntity* Resolve(_xmlParserCtxt* context, const unsigned char* name,
+                      XmlErrorCapture* capture);
+  // To be called for every entity declaration: a new declaration may
+  // complete an entity measured before it existed.
+  void ForgetSizes() { m_sizes.clear(); }
 
   // The expanded size of an entity in bytes, saturating; memoised. A cycle
   // counts as unlimited.
   uint64_t ExpandedSize(_xmlDoc* doc, _xmlEntity* entity);
 
   uint64_t Limit() const { return m_limit; }
-  XmlErrorCapture* Capture() const { return m_capture; }
   // The reason text for a refused document.
   std::string LimitMessage() const;
 
  private:
-  static _xmlEntity* GetEntity(void* context, const unsigned char* name);
-  static void EntityDeclaration(void* context, const unsigned char* name, int type,
-                                const unsigned char* public_id, const unsigned char* system_id,
-                                unsigned char* content);
-
   uint64_t m_limit;
-  XmlErrorCapture* m_capture = nullptr;
   std::unordered_map<const _xmlEntity*, uint64_t> m_sizes;
 };
 

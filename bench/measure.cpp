@@ -1,0 +1,84 @@
+// Runs one command and prints its wall-clock time in seconds, its peak
+// resident memory in kilobytes, its exit status and its processor time
+// (user plus system) in seconds:
+//
+//   measure [-i <stdin-file>] [-o <stdout-file>] -- <program> [<argument>...]
+//
+// The command runs without a shell, so that a peer's time holds no shell
+// start-up; -i and -o stand for the shell's redirections. Standard output
+// goes to /dev/null unless -o names a file; standard error is kept.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+int Usage() {
+  std::fputs("usage: measure [-i <stdin-file>] [-o <stdout-file>] -- <program> [<argument>...]\n",
+             stderr);
+  return 2;
+}
+
+// In the child: replaces descriptor target by path opened with flags.
+bool Redirect(const char* path, int flags, int target) {
+  const int fd = open(path, flags, 0666);
+  if (fd < 0 || dup2(fd, target) < 0) return false;
+  close(fd);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* input = nullptr;
+  const char* output = "/dev/null";
+  int first = 1;
+  for (; first + 1 < argc; first += 2) {
+    const std::string_view flag = argv[first];
+    if (flag == "-i") {
+      input = argv[first + 1];
+    } else if (flag == "-o") {
+      output = argv[first + 1];
+    } else {
+      break;
+    }
+  }
+  if (first >= argc || std::string_view(argv[first]) != "--" || first + 1 >= argc) return Usage();
+  char** command = argv + first + 1;
+
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child < 0) {
+    std::perror("fork");
+    return 1;
+  }
+  if (child == 0) {
+    if ((input != nullptr && !Redirect(input, O_RDONLY, STDIN_FILENO)) ||
+        !Redirect(output, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO)) {
+      std::perror("redirect");
+      _exit(126);
+    }
+    execvp(command[0], command);
+    std::perror(command[0]);
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child) {
+    std::perror("wait4");
+    return 1;
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  const double processor = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  std::printf("%.6f %ld %d %.6f\n", seconds, usage.ru_maxrss, code, processor);
+  return 0;
+}

@@ -1,0 +1,285 @@
+#!/usr/bin/env bash
+# Runs every row of the benchmark with brindle, the floor and each peer
+# that is installed, alternately, and prints medians, the ratio
+# brindle/program per row and peak memory. Installs nothing.
+#
+#   bench/run.sh [<build folder>]      (default: build-bench)
+#
+# The build folder must hold brindle and the bench programs (configure it
+# with -DBRINDLE_BENCH=ON; "make bench" does all of it). Settings from the
+# environment:
+#   BENCH_RUNS          timed runs per program in rows 2 to 6 (default 5)
+#   BENCH_STARTUP_RUNS  timed runs per program in row 1 (default 51)
+#   BENCH_DIR           where the inputs go (default: $TMPDIR or /tmp); use a
+#                       real disk, as the flush to disk is part of the work
+#   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6")
+#   BENCH_HASH_BYTES    size of the file hashed in row 6 (default 1 GiB)
+set -Eeuo pipefail
+trap 'echo "bench/run.sh: failed at line $LINENO" >&2' ERR
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build-bench}" && pwd)
+brindle=$build/brindle
+tools=$build/bench
+runs=${BENCH_RUNS:-5}
+startup_runs=${BENCH_STARTUP_RUNS:-51}
+rows=${BENCH_ROWS:-1 2 3 4 5 6}
+hash_bytes=${BENCH_HASH_BYTES:-1073741824}
+
+for program in "$brindle" "$tools/floor" "$tools/generate" "$tools/measure" "$tools/canon"; do
+  if [[ ! -x $program ]]; then
+    echo "missing $program: build with -DBRINDLE_BENCH=ON (make bench)" >&2
+    exit 1
+  fi
+done
+
+work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/brindle-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# --- peers -----------------------------------------------------------------
+
+python=
+for candidate in python3 /usr/bin/python3; do
+  if command -v "$candidate" >/dev/null && "$candidate" -c 'import lxml' 2>/dev/null; then
+    python=$candidate
+    break
+  fi
+done
+has() {
+  case $1 in
+    lxml) [[ -n $python ]] ;;
+    *) command -v "$1" >/dev/null ;;
+  esac
+}
+for peer in xmlstarlet:xmlstarlet xmllint:libxml2-utils lxml:python3-lxml md5sum:coreutils \
+            openssl:openssl; do
+  has "${peer%%:*}" || echo "skipped peer: ${peer%%:*} is not installed (apt-get install ${peer#*:})"
+done
+
+# --- the machine -----------------------------------------------------------
+
+echo "## Machine"
+echo
+echo "- CPU: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), $(nproc) cores"
+echo "- kernel: $(uname -sr); $(. /etc/os-release && echo "$PRETTY_NAME")"
+device=$(findmnt -no SOURCE -T "$work" 2>/dev/null || true)
+rotational=$(lsblk -dno ROTA "$device" 2>/dev/null | head -1 || true)
+echo "- work folder on ${device:-?} ($(findmnt -no FSTYPE -T "$work" 2>/dev/null || echo ?)," \
+     "rotational=${rotational:-?})"
+echo "- load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "- brindle: $("$brindle" /? 2>/dev/null | head -1 || true)"
+has xmlstarlet && echo "- xmlstarlet $(xmlstarlet --version | head -1)"
+has xmllint && echo "- $(xmllint --version 2>&1 | head -1)"
+has lxml && echo "- python lxml $("$python" -c 'import lxml.etree as e; print(".".join(map(str, e.LXML_VERSION)), "on libxml2", ".".join(map(str, e.LIBXML_VERSION)))')"
+has md5sum && echo "- $(md5sum --version | head -1)"
+has openssl && echo "- $(openssl version)"
+echo "- runs per program: $startup_runs in row 1, $runs elsewhere"
+echo
+
+# --- inputs ----------------------------------------------------------------
+
+generate() { "$tools/generate" "$@"; }
+doc_small=$work/small.xml; records_small=$(generate document 200 "$doc_small")
+doc_1m=$work/1m.xml;       records_1m=$(generate document 1000000 "$doc_1m")
+doc_100m=$work/100m.xml
+if [[ " $rows " == *" 3 "* ]]; then records_100m=$(generate document 100000000 "$doc_100m"); fi
+value="Updated title"
+# The record in the middle of the document, so that the selection walks it.
+query() { echo "/catalog/record[@id='r$(( ($1 + 1) / 2 ))']/title"; }
+
+# --- running a row ---------------------------------------------------------
+
+# A row is a list of programs: add LABEL OUTPUT MEASURE-ARGUMENTS...
+# OUTPUT is the file the program writes (removed before every run, checked
+# once per row); MEASURE-ARGUMENTS are those of bench/measure.
+labels=(); outputs=()
+add() {
+  labels+=("$1"); outputs+=("$2")
+  local quoted
+  printf -v quoted '%q ' "${@:3}"
+  eval "program_${#labels[@]}() { \"\$tools/measure\" $quoted; }"
+}
+
+# Canonical digest of a document, or the digest a hash program printed.
+fingerprint() {
+  case $2 in
+    hash) grep -oE '[0-9a-f]{32,40}' "$1" | sed -n 1p ;;
+    *) "$tools/canon" "$1" | sha1sum | cut -c1-40 ;;
+  esac
+}
+
+# run_row TITLE COUNT CHECK: one untimed run of every program (checking
+# that the outputs agree), then COUNT rounds with the programs in turn,
+# each round starting one program later. CHECK is "document", "hash" or
+# "none".
+run_row() {
+  local title=$1 count=$2 check=$3 n=${#labels[@]} results=$work/results i round
+  : >"$results"
+  echo "### $title"
+  echo
+  local reference=
+  for ((i = 1; i <= n; ++i)); do
+    rm -f "${outputs[i - 1]}"
+    local line
+    line=$("program_$i")
+    if [[ $(cut -d' ' -f3 <<<"$line") != 0 ]]; then
+      echo "FAILED: ${labels[i - 1]} exited with $(cut -d' ' -f3 <<<"$line")"
+      labels=(); outputs=(); return 1
+    fi
+    [[ $check == none ]] && continue
+    local print
+    print=$(fingerprint "${outputs[i - 1]}" "$check")
+    if [[ -z $reference ]]; then
+      reference=$print
+    elif [[ $print != "$reference" ]]; then
+      echo "MISMATCH: the output of ${labels[i - 1]} differs from brindle's"
+    fi
+  done
+  for ((round = 0; round < count; ++round)); do
+    for ((i = 0; i < n; ++i)); do
+      local k=$(( (round + i) % n + 1 ))
+      rm -f "${outputs[k - 1]}"
+      echo "$k $("program_$k")" >>"$results"
+    done
+  done
+  # Medians per program; the ratio is brindle's median (the first program)
+  # over the program's.
+  awk -v names="$(printf '%s\n' "${labels[@]}")" '
+    function median(list, count,    sorted, j, k, t) {
+      for (j = 1; j <= count; ++j) sorted[j] = list[j]
+      for (j = 2; j <= count; ++j)
+        for (k = j; k > 1 && sorted[k - 1] > sorted[k]; --k) {
+          t = sorted[k]; sorted[k] = sorted[k - 1]; sorted[k - 1] = t
+        }
+      return count % 2 ? sorted[(count + 1) / 2] : (sorted[count / 2] + sorted[count / 2 + 1]) / 2
+    }
+    BEGIN { split(names, name, "\n") }
+    { c = ++count[$1]; wall[$1, c] = $2; rss[$1, c] = $3; cpu[$1, c] = $5 }
+    END {
+      printf "| %-34s | %10s | %10s | %9s | %13s |\n", "program", "median s", "CPU s", "peak MB", "brindle/this"
+      printf "|%s|%s|%s|%s|%s|\n", "------------------------------------", "-----------:", "-----------:", "----------:", "--------------:"
+      for (p = 1; p in count; ++p) {
+        for (j = 1; j <= count[p]; ++j) { w[j] = wall[p, j]; r[j] = rss[p, j]; u[j] = cpu[p, j] }
+        mw[p] = median(w, count[p]); mr[p] = median(r, count[p]); mu[p] = median(u, count[p])
+        printf "| %-34s | %10.4f | %10.4f | %9.1f | %13s |\n", name[p], mw[p], mu[p], mr[p] / 1024,
+               p == 1 ? "" : sprintf("%.3f", mw[1] / mw[p])
+      }
+    }' "$results"
+  echo
+  labels=(); outputs=()
+}
+
+# --- the rows --------------------------------------------------------------
+
+# Rows 1 to 3: one node updated from the command line.
+update_row() {
+  local title=$1 doc=$2 records=$3 count=$4 indent=$5 x out=$work/out
+  x=$(query "$records")
+  local shell_script=$work/xmllint-commands
+  printf 'cd %s\nset %s\nsave %s\nquit\n' "$x" "$value" "$out-xmllint.xml" >"$shell_script"
+  if [[ $indent == indent ]]; then
+    add "brindle /indent" "$out-brindle.xml" -- "$brindle" "$doc" "?$x" "$value" \
+        /output "$out-brindle.xml" /indent
+    add "floor --indent" "$out-floor.xml" -- "$tools/floor" --indent "$doc" "$x" "$value" \
+        "$out-floor.xml"
+    has xmlstarlet && add "xmlstarlet ed (reindents)" "$out-xmlstarlet.xml" \
+        -o "$out-xmlstarlet.xml" -- xmlstarlet ed -u "$x" -v "$value" "$doc"
+    has lxml && add "lxml (remove_blank_text, pretty_print)" "$out-lxml.xml" \
+        -- "$python" "$here/peer_lxml.py" update --indent "$doc" "$x" "$value" "$out-lxml.xml"
+  else
+    add "brindle" "$out-brindle.xml" -- "$brindle" "$doc" "?$x" "$value" \
+        /output "$out-brindle.xml"
+    add "floor" "$out-floor.xml" -- "$tools/floor" "$doc" "$x" "$value" "$out-floor.xml"
+    add "floor --no-fsync (flush cost)" "$out-floor-nofsync.xml" \
+        -- "$tools/floor" --no-fsync "$doc" "$x" "$value" "$out-floor-nofsync.xml"
+    has xmlstarlet && add "xmlstarlet ed -P" "$out-xmlstarlet.xml" \
+        -o "$out-xmlstarlet.xml" -- xmlstarlet ed -P -u "$x" -v "$value" "$doc"
+    has xmllint && add "xmllint --shell" "$out-xmllint.xml" \
+        -i "$shell_script" -- xmllint --huge --shell "$doc"
+    has lxml && add "lxml" "$out-lxml.xml" \
+        -- "$python" "$here/peer_lxml.py" update "$doc" "$x" "$value" "$out-lxml.xml"
+  fi
+  run_row "$title" "$count" document
+  rm -f "$out"-*.xml
+}
+
+row_1() { update_row "Row 1: one update, $(wc -c <"$doc_small")-byte document" "$doc_small" "$records_small" "$startup_runs" plain; }
+row_2() { update_row "Row 2: one update, 1 MB document" "$doc_1m" "$records_1m" "$runs" plain; }
+row_3() {
+  update_row "Row 3a: one update, 100 MB document, saved without indentation" \
+             "$doc_100m" "$records_100m" "$runs" plain
+  update_row "Row 3b: one update, 100 MB document, saved with indentation" \
+             "$doc_100m" "$records_100m" "$runs" indent
+}
+
+# Row 4: 1,000 set/add statements on the 1 MB document.
+row_4() {
+  local description=$work/edits.txt edit_list=$work/edits.tsv out=$work/out
+  generate edits 1000 "$records_1m" "$description" "$edit_list"
+  add "brindle" "$out-brindle.xml" -- "$brindle" "$doc_1m" "$description" /batch \
+      /output "$out-brindle.xml"
+  if has xmlstarlet; then
+    # The same edits as one xmlstarlet call: each action names its node by
+    # the path of the last "select".
+    local -a actions=()
+    local action a b selected=
+    while IFS=$'\t' read -r action a b; do
+      case $action in
+        select) selected=$a ;;
+        set-attribute) actions+=(-u "$selected/@$a" -v "$b") ;;
+        add-attribute) actions+=(-s "$selected" -t attr -n "$a" -v "$b") ;;
+        set-child) actions+=(-u "$selected/$a" -v "$b") ;;
+        add-child-node) actions+=(-s "$selected" -t elem -n "$a" -v "$b") ;;
+      esac
+    done <"$edit_list"
+    add "xmlstarlet ed -P (one call)" "$out-xmlstarlet.xml" -o "$out-xmlstarlet.xml" \
+        -- xmlstarlet ed -P "${actions[@]}" "$doc_1m"
+  fi
+  has lxml && add "lxml" "$out-lxml.xml" \
+      -- "$python" "$here/peer_lxml.py" edits "$doc_1m" "$edit_list" "$out-lxml.xml"
+  run_row "Row 4: 1,000 set/add statements, 1 MB document" "$runs" document
+  rm -f "$out"-*.xml
+}
+
+# Row 5: var/increment statements; no peer. The empty description file
+# shows the start-up cost that the per-statement figures leave out.
+row_5() {
+  local out=$work/out statements
+  for statements in 0 100000 1000000; do
+    generate counter "$statements" "$work/counter-$statements.txt"
+    add "brindle, $statements statements" "$out-$statements.xml" -- "$brindle" "$doc_small" \
+        "$work/counter-$statements.txt" /batch /output "$out-$statements.xml"
+  done
+  run_row "Row 5: var/increment statements" "$runs" none | tee "$work/row5"
+  awk -F'|' '
+    /^\| brindle,/ { split($2, words, " "); n[++k] = words[2] + 0; t[k] = $3 + 0 }
+    END {
+      printf "- 100,000 statements: %.2f million statements per second (whole run), %.2f (start-up left out)\n",
+             n[2] / t[2] / 1e6, n[2] / (t[2] - t[1]) / 1e6
+      printf "- 10x the statements take %.2fx the time (whole run), %.2fx (start-up left out)\n",
+             t[3] / t[2], (t[3] - t[1]) / (t[2] - t[1])
+    }' "$work/row5"
+  echo
+  rm -f "$out"-*.xml
+}
+
+# Row 6: MD5 and SHA-1 of a large file.
+row_6() {
+  local blob=$work/blob out=$work/out algorithm
+  generate blob "$hash_bytes" "$blob"
+  for algorithm in MD5 SHA1; do
+    local lower=${algorithm,,}
+    printf 'select root;\nset attribute %s @Hash($3, "%s");\n' "$lower" "$algorithm" \
+        >"$work/hash-$lower.txt"
+    add "brindle @Hash $algorithm" "$out-brindle.xml" -- "$brindle" "$doc_small" \
+        "$work/hash-$lower.txt" "$blob" /batch /output "$out-brindle.xml"
+    has openssl && add "openssl dgst -$lower" "$out-openssl.txt" -o "$out-openssl.txt" \
+        -- openssl dgst "-$lower" "$blob"
+    has md5sum && add "${lower}sum" "$out-sum.txt" -o "$out-sum.txt" -- "${lower}sum" "$blob"
+    run_row "Row 6: $algorithm of a $((hash_bytes >> 20)) MiB file" "$runs" hash
+  done
+  rm -f "$blob" "$out"-*
+}
+
+for row in $rows; do "row_$row"; done
+echo "- load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
