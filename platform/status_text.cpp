@@ -88,8 +88,8 @@ constexpr StatusText kStatusTexts[] = {
     {static_cast<uint32_t>(XML_E_CANNOT_REMOVE),
      "The document type declaration cannot be removed."},
     {static_cast<uint32_t>(XML_E_MARKUP_NOT_IN_ENCODING),
-     "A name, comment, processing instruction or CDATA section holds a character that the "
-     "encoding cannot represent."},
+     "The encoding cannot represent a character of a name, comment, processing instruction, "
+     "CDATA section or DTD."},
     {static_cast<uint32_t>(SCRIPT_E_NESTING_TOO_DEEP), "Function calls are nested too deeply."},
     {static_cast<uint32_t>(SCRIPT_E_UTF16BE_FILE),
      "The file is in UTF-16 big-endian, which is not supported; save it as UTF-8."},

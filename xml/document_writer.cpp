@@ -1,7 +1,12 @@
 #include "xml/document_writer.h"
 
+#include <libxml/hash.h>
 #include <libxml/tree.h>
+#include <libxml/valid.h>
 #include <libxml/xmlsave.h>
+
+#include <utility>
+#include <vector>
 
 #include "platform/safe_file_writer.h"
 #include "platform/text_encoding.h"
@@ -10,69 +15,126 @@
 namespace {
 
 // The writer puts a character the encoding cannot hold as a character
-// reference, which only text and attribute values allow: in a name, a
-// comment, a processing instruction, a CDATA section or a DTD's identifiers
-// it would make the file unreadable or silently change it. Whether all of
-// those fit the encoding.
+// reference, which only text, attribute values and entity values allow: in
+// a name, a comment, a processing instruction, a CDATA section or a DTD's
+// names and identifiers it would make the file unreadable or silently
+// change it. MarkupCheck tells whether all of those fit the encoding.
+class MarkupCheck {
+ public:
+  explicit MarkupCheck(CCharsetProbe* probe) : m_probe(probe) {}
+
+  bool DocumentFits(xmlDocPtr doc) {
+    // Document order without recursion; entity references are not entered,
+    // since their children belong to the declaration.
+    xmlNodePtr node = doc->children;
+    while (node != nullptr) {
+      if (!NodeFits(node)) return false;
+      if ((node->type == XML_ELEMENT_NODE || node->type == XML_DTD_NODE) &&
+          node->children != nullptr) {
+        node = node->children;
+        continue;
+      }
+      while (node != nullptr && node->next == nullptr) {
+        node = node->parent;
+        if (node == reinterpret_cast<xmlNodePtr>(doc)) node = nullptr;
+      }
+      if (node != nullptr) node = node->next;
+    }
+    return true;
+  }
+
+ private:
+  bool Fits(const xmlChar* text) {
+    return text == nullptr || m_probe->CanHold(reinterpret_cast<const char*>(text));
+  }
+  static const xmlChar* PrefixOf(xmlNsPtr ns) { return ns != nullptr ? ns->prefix : nullptr; }
+
+  bool NodeFits(xmlNodePtr node) {
+    switch (node->type) {
+      case XML_TEXT_NODE:
+        return true;
+      case XML_COMMENT_NODE:
+      case XML_CDATA_SECTION_NODE:
+        return Fits(node->content);
+      case XML_PI_NODE:
+        return Fits(node->name) && Fits(node->content);
+      case XML_ELEMENT_NODE:
+        if (!Fits(node->name) || !Fits(PrefixOf(node->ns))) return false;
+        for (xmlNsPtr ns = node->nsDef; ns != nullptr; ns = ns->next) {
+          if (!Fits(ns->prefix)) return false;
+        }
+        for (xmlAttrPtr attribute = node->properties; attribute != nullptr;
+             attribute = attribute->next) {
+          if (!Fits(attribute->name) || !Fits(PrefixOf(attribute->ns))) return false;
+        }
+        return true;
+      case XML_DTD_NODE: {
+        const auto dtd = reinterpret_cast<xmlDtdPtr>(node);
+        if (!Fits(dtd->name) || !Fits(dtd->ExternalID) || !Fits(dtd->SystemID)) return false;
+        // Notations live in a table of their own, not among the children.
+        bool notations_fit = true;
+        const auto scan = [](void* payload, void* data, const xmlChar*) {
+          auto* check = static_cast<std::pair<MarkupCheck*, bool*>*>(data);
+          const auto notation = static_cast<xmlNotationPtr>(payload);
+          if (!check->first->Fits(notation->name) || !check->first->Fits(notation->PublicID) ||
+              !check->first->Fits(notation->SystemID)) {
+            *check->second = false;
+          }
+        };
+        std::pair<MarkupCheck*, bool*> data(this, &notations_fit);
+        if (dtd->notations != nullptr) {
+          xmlHashScan(static_cast<xmlHashTablePtr>(dtd->notations), scan, &data);
+        }
+        return notations_fit;
+      }
+      case XML_ENTITY_DECL: {
+        const auto entity = reinterpret_cast<xmlEntityPtr>(node);
+        // The value of an unparsed entity is its notation's name.
+        return Fits(entity->name) && Fits(entity->ExternalID) && Fits(entity->SystemID) &&
+               (entity->etype != XML_EXTERNAL_GENERAL_UNPARSED_ENTITY || Fits(entity->content));
+      }
+      case XML_ELEMENT_DECL: {
+        const auto element = reinterpret_cast<xmlElementPtr>(node);
+        return Fits(element->name) && Fits(element->prefix) && ContentModelFits(element->content);
+      }
+      case XML_ATTRIBUTE_DECL: {
+        const auto attribute = reinterpret_cast<xmlAttributePtr>(node);
+        if (!Fits(attribute->name) || !Fits(attribute->prefix) || !Fits(attribute->elem)) {
+          return false;
+        }
+        for (xmlEnumerationPtr value = attribute->tree; value != nullptr; value = value->next) {
+          if (!Fits(value->name)) return false;
+        }
+        return true;
+      }
+      default:  // entity references
+        return Fits(node->name);
+    }
+  }
+
+  // An element declaration's content model, a tree as deep as the model is
+  // long, walked with a stack of our own.
+  bool ContentModelFits(xmlElementContentPtr root) {
+    std::vector<xmlElementContentPtr> pending;
+    if (root != nullptr) pending.push_back(root);
+    while (!pending.empty()) {
+      const xmlElementContentPtr content = pending.back();
+      pending.pop_back();
+      if (!Fits(content->name) || !Fits(content->prefix)) return false;
+      if (content->c1 != nullptr) pending.push_back(content->c1);
+      if (content->c2 != nullptr) pending.push_back(content->c2);
+    }
+    return true;
+  }
+
+  CCharsetProbe* m_probe;
+};
+
 bool MarkupFitsEncoding(xmlDocPtr doc, const std::string& encoding) {
   CCharsetProbe probe(encoding);
   // Nothing to check against (libxml2's own "HTML"), or a Unicode encoding.
   if (!probe.IsOpen() || probe.CanHold("\U0010FFFF")) return true;
-  const auto fits = [&probe](const xmlChar* text) {
-    return text == nullptr || probe.CanHold(reinterpret_cast<const char*>(text));
-  };
-  const auto prefix = [](xmlNsPtr ns) { return ns != nullptr ? ns->prefix : nullptr; };
-  // Document order without recursion; entity references are not entered,
-  // since their children belong to the declaration.
-  xmlNodePtr node = doc->children;
-  while (node != nullptr) {
-    switch (node->type) {
-      case XML_TEXT_NODE:
-        break;
-      case XML_COMMENT_NODE:
-      case XML_CDATA_SECTION_NODE:
-        if (!fits(node->content)) return false;
-        break;
-      case XML_ELEMENT_NODE:
-        if (!fits(node->name) || !fits(prefix(node->ns))) return false;
-        for (xmlNsPtr ns = node->nsDef; ns != nullptr; ns = ns->next) {
-          if (!fits(ns->prefix)) return false;
-        }
-        for (xmlAttrPtr attribute = node->properties; attribute != nullptr;
-             attribute = attribute->next) {
-          if (!fits(attribute->name) || !fits(prefix(attribute->ns))) return false;
-        }
-        break;
-      case XML_DTD_NODE: {
-        const auto dtd = reinterpret_cast<xmlDtdPtr>(node);
-        if (!fits(dtd->name) || !fits(dtd->ExternalID) || !fits(dtd->SystemID)) return false;
-        break;
-      }
-      case XML_ENTITY_DECL: {
-        const auto entity = reinterpret_cast<xmlEntityPtr>(node);
-        if (!fits(entity->name) || !fits(entity->ExternalID) || !fits(entity->SystemID)) {
-          return false;
-        }
-        break;
-      }
-      default:  // processing instructions, entity references, declarations
-        if (!fits(node->name) || (node->type == XML_PI_NODE && !fits(node->content))) {
-          return false;
-        }
-        break;
-    }
-    if ((node->type == XML_ELEMENT_NODE || node->type == XML_DTD_NODE) &&
-        node->children != nullptr) {
-      node = node->children;
-      continue;
-    }
-    while (node != nullptr && node->next == nullptr) {
-      node = node->parent;
-      if (node == reinterpret_cast<xmlNodePtr>(doc)) node = nullptr;
-    }
-    if (node != nullptr) node = node->next;
-  }
-  return true;
+  return MarkupCheck(&probe).DocumentFits(doc);
 }
 
 // The library's output callbacks, recording our own status: its save

@@ -11,7 +11,9 @@
 // Writes doc to path in encoding ("utf-8" when empty; any name the system's
 // converters know, matched without regard to case, and named in the
 // declaration as given). An unknown encoding fails with
-// XML_E_UNSUPPORTED_ENCODING before any file is created. On failure the file
+// XML_E_UNSUPPORTED_ENCODING before any file is created, and so does a
+// document with a character the encoding cannot hold anywhere but in text
+// and attribute values (XML_E_MARKUP_NOT_IN_ENCODING). On failure the file
 // at path is as it was, except when it had to be copied into in place: then
 // *kept_copy names the complete copy kept.
 HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view encoding,
