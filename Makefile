@@ -86,3 +86,15 @@ check-docs: build
 
 check-install: build
 	bash doc/check-install.sh build
+
+# Benchmarks (bench/): a Release build of its own (build-bench) with the
+# bench programs, then every row against the floor and the peers that are
+# installed (see bench/run.sh for its settings). Installs nothing.
+#   make bench   build and print the table
+.PHONY: bench
+
+bench:
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBRINDLE_BENCH=ON \
+	  -DBRINDLE_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS)
+	bench/run.sh build-bench

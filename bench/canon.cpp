@@ -84,7 +84,8 @@ class Writer {
         m_out.append("<!--").append(Text(node->content)).append("-->");
         break;
       case XML_PI_NODE:
-        m_out.append("<?").append(Text(node->name)).append(" ").append(Text(node->content)).append("?>");
+        m_out.append("<?").append(Text(node->name)).append(" ");
+        m_out.append(Text(node->content)).append("?>");
         break;
       default:
         break;

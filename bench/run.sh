@@ -8,8 +8,9 @@
 # The build folder must hold brindle and the bench programs (configure it
 # with -DBRINDLE_BENCH=ON; "make bench" does all of it). Settings from the
 # environment:
-#   BENCH_RUNS          timed runs per program in rows 2 to 6 (default 5)
 #   BENCH_STARTUP_RUNS  timed runs per program in row 1 (default 51)
+#   BENCH_SMALL_RUNS    timed runs per program in rows 2 and 4 (default 21)
+#   BENCH_RUNS          timed runs per program in rows 3, 5 and 6 (default 5)
 #   BENCH_DIR           where the inputs go (default: $TMPDIR or /tmp); use a
 #                       real disk, as the flush to disk is part of the work
 #   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6")
@@ -22,6 +23,7 @@ build=$(cd "${1:-$here/../build-bench}" && pwd)
 brindle=$build/brindle
 tools=$build/bench
 runs=${BENCH_RUNS:-5}
+small_runs=${BENCH_SMALL_RUNS:-21}
 startup_runs=${BENCH_STARTUP_RUNS:-51}
 rows=${BENCH_ROWS:-1 2 3 4 5 6}
 hash_bytes=${BENCH_HASH_BYTES:-1073741824}
@@ -60,20 +62,22 @@ done
 
 echo "## Machine"
 echo
-echo "- CPU: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), $(nproc) cores"
+echo "- CPU: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | sed -n 1p), $(nproc) cores"
+# shellcheck source=/dev/null
 echo "- kernel: $(uname -sr); $(. /etc/os-release && echo "$PRETTY_NAME")"
 device=$(findmnt -no SOURCE -T "$work" 2>/dev/null || true)
-rotational=$(lsblk -dno ROTA "$device" 2>/dev/null | head -1 || true)
+rotational=$(lsblk -dno ROTA "$device" 2>/dev/null | sed -n 1p | tr -d " " || true)
 echo "- work folder on ${device:-?} ($(findmnt -no FSTYPE -T "$work" 2>/dev/null || echo ?)," \
      "rotational=${rotational:-?})"
 echo "- load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "- brindle: $("$brindle" /? 2>/dev/null | head -1 || true)"
-has xmlstarlet && echo "- xmlstarlet $(xmlstarlet --version | head -1)"
-has xmllint && echo "- $(xmllint --version 2>&1 | head -1)"
+echo "- brindle: $("$brindle" /? 2>/dev/null | sed -n 1p || true)"
+has xmlstarlet && echo "- xmlstarlet $(xmlstarlet --version | sed -n 1p)"
+has xmllint && echo "- $(xmllint --version 2>&1 | sed -n 1p)"
 has lxml && echo "- python lxml $("$python" -c 'import lxml.etree as e; print(".".join(map(str, e.LXML_VERSION)), "on libxml2", ".".join(map(str, e.LIBXML_VERSION)))')"
-has md5sum && echo "- $(md5sum --version | head -1)"
+has md5sum && echo "- $(md5sum --version | sed -n 1p)"
 has openssl && echo "- $(openssl version)"
-echo "- runs per program: $startup_runs in row 1, $runs elsewhere"
+echo "- timed runs per program: $startup_runs in row 1, $small_runs in rows 2 and 4," \
+     "$runs in rows 3, 5 and 6"
 echo
 
 # --- inputs ----------------------------------------------------------------
@@ -156,12 +160,12 @@ run_row() {
     BEGIN { split(names, name, "\n") }
     { c = ++count[$1]; wall[$1, c] = $2; rss[$1, c] = $3; cpu[$1, c] = $5 }
     END {
-      printf "| %-34s | %10s | %10s | %9s | %13s |\n", "program", "median s", "CPU s", "peak MB", "brindle/this"
-      printf "|%s|%s|%s|%s|%s|\n", "------------------------------------", "-----------:", "-----------:", "----------:", "--------------:"
+      printf "| %-40s | %10s | %10s | %9s | %13s |\n", "program", "median s", "CPU s", "peak MB", "brindle/this"
+      printf "|%s|%s|%s|%s|%s|\n", "------------------------------------------", "-----------:", "-----------:", "----------:", "--------------:"
       for (p = 1; p in count; ++p) {
         for (j = 1; j <= count[p]; ++j) { w[j] = wall[p, j]; r[j] = rss[p, j]; u[j] = cpu[p, j] }
         mw[p] = median(w, count[p]); mr[p] = median(r, count[p]); mu[p] = median(u, count[p])
-        printf "| %-34s | %10.4f | %10.4f | %9.1f | %13s |\n", name[p], mw[p], mu[p], mr[p] / 1024,
+        printf "| %-40s | %10.4f | %10.4f | %9.1f | %13s |\n", name[p], mw[p], mu[p], mr[p] / 1024,
                p == 1 ? "" : sprintf("%.3f", mw[1] / mw[p])
       }
     }' "$results"
@@ -182,6 +186,8 @@ update_row() {
         /output "$out-brindle.xml" /indent
     add "floor --indent" "$out-floor.xml" -- "$tools/floor" --indent "$doc" "$x" "$value" \
         "$out-floor.xml"
+    add "floor --indent --noblanks" "$out-floor-noblanks.xml" -- "$tools/floor" --indent \
+        --noblanks "$doc" "$x" "$value" "$out-floor-noblanks.xml"
     has xmlstarlet && add "xmlstarlet ed (reindents)" "$out-xmlstarlet.xml" \
         -o "$out-xmlstarlet.xml" -- xmlstarlet ed -u "$x" -v "$value" "$doc"
     has lxml && add "lxml (remove_blank_text, pretty_print)" "$out-lxml.xml" \
@@ -192,6 +198,8 @@ update_row() {
     add "floor" "$out-floor.xml" -- "$tools/floor" "$doc" "$x" "$value" "$out-floor.xml"
     add "floor --no-fsync (flush cost)" "$out-floor-nofsync.xml" \
         -- "$tools/floor" --no-fsync "$doc" "$x" "$value" "$out-floor-nofsync.xml"
+    add "floor --noblanks" "$out-floor-noblanks.xml" \
+        -- "$tools/floor" --noblanks "$doc" "$x" "$value" "$out-floor-noblanks.xml"
     has xmlstarlet && add "xmlstarlet ed -P" "$out-xmlstarlet.xml" \
         -o "$out-xmlstarlet.xml" -- xmlstarlet ed -P -u "$x" -v "$value" "$doc"
     has xmllint && add "xmllint --shell" "$out-xmllint.xml" \
@@ -204,7 +212,7 @@ update_row() {
 }
 
 row_1() { update_row "Row 1: one update, $(wc -c <"$doc_small")-byte document" "$doc_small" "$records_small" "$startup_runs" plain; }
-row_2() { update_row "Row 2: one update, 1 MB document" "$doc_1m" "$records_1m" "$runs" plain; }
+row_2() { update_row "Row 2: one update, 1 MB document" "$doc_1m" "$records_1m" "$small_runs" plain; }
 row_3() {
   update_row "Row 3a: one update, 100 MB document, saved without indentation" \
              "$doc_100m" "$records_100m" "$runs" plain
@@ -237,7 +245,7 @@ row_4() {
   fi
   has lxml && add "lxml" "$out-lxml.xml" \
       -- "$python" "$here/peer_lxml.py" edits "$doc_1m" "$edit_list" "$out-lxml.xml"
-  run_row "Row 4: 1,000 set/add statements, 1 MB document" "$runs" document
+  run_row "Row 4: 1,000 set/add statements, 1 MB document" "$small_runs" document
   rm -f "$out"-*.xml
 }
 
@@ -250,7 +258,9 @@ row_5() {
     add "brindle, $statements statements" "$out-$statements.xml" -- "$brindle" "$doc_small" \
         "$work/counter-$statements.txt" /batch /output "$out-$statements.xml"
   done
-  run_row "Row 5: var/increment statements" "$runs" none | tee "$work/row5"
+  # Not in a pipeline: the row's programs must be forgotten in this shell.
+  run_row "Row 5: var/increment statements" "$runs" none >"$work/row5"
+  cat "$work/row5"
   awk -F'|' '
     /^\| brindle,/ { split($2, words, " "); n[++k] = words[2] + 0; t[k] = $3 + 0 }
     END {
@@ -269,6 +279,7 @@ row_6() {
   generate blob "$hash_bytes" "$blob"
   for algorithm in MD5 SHA1; do
     local lower=${algorithm,,}
+    # shellcheck disable=SC2016  # $3 is the description file's own argument
     printf 'select root;\nset attribute %s @Hash($3, "%s");\n' "$lower" "$algorithm" \
         >"$work/hash-$lower.txt"
     add "brindle @Hash $algorithm" "$out-brindle.xml" -- "$brindle" "$doc_small" \

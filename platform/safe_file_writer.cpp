@@ -20,7 +20,7 @@ namespace {
 
 // Large enough that a big document is written in few system calls; left
 // uninitialised, so that a small one touches only the pages it fills.
-constexpr size_t kBufferSize = 1 << 20;
+constexpr size_t kBufferSize = 64 << 10;
 
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');

@@ -103,7 +103,8 @@ HRESULT CParser::ExecuteStatement() {
 
   const size_t first_parameter = m_cursor;
   CCommandSet command_set(*form, &m_document);
-  CParameterInfo parameters(&m_variables);
+  CParameterInfo& parameters = m_statementParameters;
+  parameters.Reset();
   HRESULT hr = command_set.Execute(parameters);
   if (hr == S_OK) hr = EvaluateParameters(kParameterKinds, TokenKind::EndOfCommand, parameters);
   if (hr == S_OK) {

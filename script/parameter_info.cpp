@@ -14,6 +14,14 @@ void CParameterInfo::Declare(std::span<const ParameterDescriptor> descriptors) {
   m_values.clear();
 }
 
+void CParameterInfo::Reset() {
+  m_descriptors = {};
+  m_lastDescriptor = nullptr;
+  m_values.clear();
+  m_pending = Operator::None;
+  m_declared = false;
+}
+
 HRESULT CParameterInfo::GetString(size_t index, std::string_view* text) const {
   if (index >= m_values.size() || !m_values[index].IsString()) return E_INVALIDARG;
   *text = m_values[index].String();
@@ -52,7 +60,9 @@ HRESULT CParameterInfo::AddValue(ScriptValue value, bool bare) {
       index < m_descriptors.size() ? &m_descriptors[index] : nullptr;
 
   if (descriptor != nullptr) {
-    if (bare && value.IsString()) {
+    // A name parameter takes the word itself, whether or not a variable has
+    // that name.
+    if (bare && value.IsString() && descriptor->kind != ParameterKind::Name) {
       const ScriptValue* variable = FindVariable(value.String());
       if (variable != nullptr && descriptor->kind == ParameterKind::Value) {
         value = *variable;

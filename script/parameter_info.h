@@ -72,6 +72,9 @@ class CParameterInfo {
   void SetPendingOperator(Operator pending) { m_pending = pending; }
 
   void Clear() { m_values.clear(); }
+  // Makes the list as new (undeclared, empty, no pending operator) while
+  // keeping its storage.
+  void Reset();
 
  private:
   std::span<const ParameterDescriptor> m_descriptors;

@@ -119,10 +119,10 @@ class CParser {
   // Moves the scan position to the byte offset, counting the characters.
   void MoveTo(size_t offset);
   // Appends a token that begins at the scan position.
-  void PushToken(TokenKind kind, ScriptValue value, bool quoted = false);
+  void PushToken(TokenKind kind, ScriptValue&& value, bool quoted = false);
   // PushToken, and the kind becomes the previous kind; the next word is a
   // plain word again.
-  void AddToken(TokenKind kind, ScriptValue value, bool quoted = false);
+  void AddToken(TokenKind kind, ScriptValue&& value, bool quoted = false);
 
   // Executor (executor.cpp).
   HRESULT ExecuteStatement();
@@ -170,6 +170,7 @@ class CParser {
   // The line being scanned, tabs expanded; valid only during ScanLine.
   std::string_view m_text;
   std::string m_expanded;  // m_text's storage when the line had tabs
+  bool m_asciiText = false;  // m_text has only ASCII: a column is a byte
   size_t m_offset = 0;     // byte offset of the scan position in m_text
   uint32_t m_column = 0;   // the scan position in characters
 
@@ -182,4 +183,7 @@ class CParser {
   CXmlFile m_document;
   std::vector<std::string> m_arguments;
   VariableTable m_variables;
+  // The parameter list of the statement being executed, kept so that its
+  // storage serves every statement.
+  CParameterInfo m_statementParameters{&m_variables};
 };

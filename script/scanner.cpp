@@ -99,6 +99,12 @@ void SkipCharacter(std::string_view text, size_t* pos) {
   }
 }
 
+bool IsAscii(std::string_view text) {
+  unsigned char bits = 0;
+  for (const char c : text) bits |= static_cast<unsigned char>(c);
+  return bits < 0x80;
+}
+
 uint32_t CountColumns(std::string_view text) {
   uint32_t count = 0;
   for (size_t pos = 0; pos < text.size(); ++count) SkipCharacter(text, &pos);
@@ -186,6 +192,7 @@ HRESULT CParser::ScanLine(std::string_view text, std::vector<Token>* kept) {
     m_expanded = ExpandTabs(text);
     m_text = m_expanded;
   }
+  m_asciiText = IsAscii(m_text);
   m_offset = 0;
   m_column = 0;
   HRESULT hr = S_OK;
@@ -216,15 +223,19 @@ HRESULT CParser::CompleteStatement(std::vector<Token>* kept) {
 }
 
 void CParser::MoveTo(size_t offset) {
-  m_column += CountColumns(m_text.substr(m_offset, offset - m_offset));
+  const std::string_view passed = m_text.substr(m_offset, offset - m_offset);
+  // In ASCII text every byte is a character.
+  m_column += m_asciiText ? static_cast<uint32_t>(passed.size()) : CountColumns(passed);
   m_offset = offset;
 }
 
-void CParser::PushToken(TokenKind kind, ScriptValue value, bool quoted) {
+void CParser::PushToken(TokenKind kind, ScriptValue&& value, bool quoted) {
+  // Braces, not emplace_back: clang before 16 cannot build an aggregate from
+  // parentheses, and the fuzz build uses clang.
   m_tokens.push_back(Token{kind, quoted, m_lineNumber, m_column, std::move(value)});
 }
 
-void CParser::AddToken(TokenKind kind, ScriptValue value, bool quoted) {
+void CParser::AddToken(TokenKind kind, ScriptValue&& value, bool quoted) {
   PushToken(kind, std::move(value), quoted);
   m_previousKind = kind;
   m_nextWordKind = TokenKind::Word;

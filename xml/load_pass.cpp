@@ -129,7 +129,9 @@ void LoadPass::Attach(xmlParserCtxtPtr context) {
   sax->cdataBlock = Callbacks::CDataBlock;
 }
 
-LoadPass* LoadPass::Of(xmlParserCtxtPtr context) { return static_cast<LoadPass*>(context->_private); }
+LoadPass* LoadPass::Of(xmlParserCtxtPtr context) {
+  return static_cast<LoadPass*>(context->_private);
+}
 
 void LoadPass::EndText(const xmlParserCtxt* context) {
   if (IsDocument(context)) m_heldText.clear();
@@ -185,7 +187,8 @@ void LoadPass::StartElement(xmlParserCtxtPtr context, xmlNodePtr element) {
   if (!IsDocument(context)) return;
   if (m_maxDepth > 0 && m_preserve.size() >= static_cast<size_t>(m_maxDepth) &&
       m_tooDeepReason.empty()) {
-    m_tooDeepLine = element != nullptr ? static_cast<int>(xmlGetLineNo(element)) : context->input->line;
+    m_tooDeepLine =
+        element != nullptr ? static_cast<int>(xmlGetLineNo(element)) : context->input->line;
     m_tooDeepReason = "Element depth exceeds the limit of " + std::to_string(m_maxDepth);
   }
   bool preserve = !m_preserve.empty() && m_preserve.back();
