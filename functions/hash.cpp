@@ -1,11 +1,10 @@
 #include "functions/hash.h"
 
 #include <fcntl.h>
-#include <openssl/err.h>
-#include <openssl/evp.h>
 
 #include <new>
 
+#include "functions/crypto_library.h"
 #include "platform/file.h"
 
 namespace {
@@ -19,30 +18,37 @@ size_t IndexOf(HashAlgorithm algorithm) { return static_cast<size_t>(algorithm);
 
 // A failed library call leaves its reasons queued for the thread; drop
 // them so that they are not blamed on a later, unrelated call.
-HRESULT LibraryFailure(HRESULT status) {
-  ERR_clear_error();
+HRESULT LibraryFailure(const CryptoLibrary& library, HRESULT status) {
+  library.clear_error();
   return status;
 }
 
 }  // namespace
 
-void CHashProvider::MethodFree::operator()(EVP_MD* method) const { EVP_MD_free(method); }
+void CHashProvider::MethodFree::operator()(EVP_MD* method) const { library->md_free(method); }
 
 CHashProvider::~CHashProvider() = default;
 
-HRESULT CHashProvider::Acquire(HashAlgorithm algorithm, const EVP_MD** method) {
+HRESULT CHashProvider::Acquire(HashAlgorithm algorithm, const CryptoLibrary** library,
+                               const EVP_MD** method) {
+  const HRESULT hr = OpenCryptoLibrary(library);
+  if (FAILED(hr)) return hr;
   auto& held = m_methods[IndexOf(algorithm)];
   if (!held) {
     // Fetched explicitly, once, rather than looked up again by every
     // EVP_DigestInit_ex.
-    held.reset(EVP_MD_fetch(nullptr, kAlgorithmNames[IndexOf(algorithm)], nullptr));
-    if (!held) return LibraryFailure(HASH_E_ALGORITHM_UNAVAILABLE);
+    held = std::unique_ptr<EVP_MD, MethodFree>(
+        (*library)->md_fetch(nullptr, kAlgorithmNames[IndexOf(algorithm)], nullptr),
+        MethodFree{*library});
+    if (!held) return LibraryFailure(**library, HASH_E_ALGORITHM_UNAVAILABLE);
   }
   *method = held.get();
   return S_OK;
 }
 
-void CHashObject::ContextFree::operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+void CHashObject::ContextFree::operator()(EVP_MD_CTX* context) const {
+  library->md_ctx_free(context);
+}
 
 CHashObject::CHashObject(CHashProvider* provider) : m_provider(provider) {}
 
@@ -50,13 +56,14 @@ CHashObject::~CHashObject() = default;
 
 HRESULT CHashObject::Begin(HashAlgorithm algorithm) {
   if (m_context) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
+  const CryptoLibrary* library = nullptr;
   const EVP_MD* method = nullptr;
-  const HRESULT hr = m_provider->Acquire(algorithm, &method);
+  const HRESULT hr = m_provider->Acquire(algorithm, &library, &method);
   if (FAILED(hr)) return hr;
-  std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
-  if (!context) return LibraryFailure(E_OUTOFMEMORY);
-  if (EVP_DigestInit_ex(context.get(), method, nullptr) != 1) {
-    return LibraryFailure(HASH_E_LIBRARY_FAILURE);
+  std::unique_ptr<EVP_MD_CTX, ContextFree> context(library->md_ctx_new(), ContextFree{library});
+  if (!context) return LibraryFailure(*library, E_OUTOFMEMORY);
+  if (library->digest_init(context.get(), method, nullptr) != 1) {
+    return LibraryFailure(*library, HASH_E_LIBRARY_FAILURE);
   }
   m_context = std::move(context);
   m_value_length = 0;
@@ -66,8 +73,9 @@ HRESULT CHashObject::Begin(HashAlgorithm algorithm) {
 HRESULT CHashObject::HashData(const void* data, size_t length) {
   if (data == nullptr) return E_INVALIDARG;
   if (!m_context) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
-  if (EVP_DigestUpdate(m_context.get(), data, length) != 1) {
-    return LibraryFailure(HASH_E_LIBRARY_FAILURE);
+  const CryptoLibrary& library = *m_context.get_deleter().library;
+  if (library.digest_update(m_context.get(), data, length) != 1) {
+    return LibraryFailure(library, HASH_E_LIBRARY_FAILURE);
   }
   return S_OK;
 }
@@ -99,9 +107,10 @@ HRESULT CHashObject::HashFileByName(const std::string& path, HashAlgorithm algor
 
 HRESULT CHashObject::Finish() {
   if (!m_context) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
+  const CryptoLibrary& library = *m_context.get_deleter().library;
   unsigned int length = 0;
-  if (EVP_DigestFinal_ex(m_context.get(), m_value, &length) != 1) {
-    return LibraryFailure(HASH_E_LIBRARY_FAILURE);
+  if (library.digest_final(m_context.get(), m_value, &length) != 1) {
+    return LibraryFailure(library, HASH_E_LIBRARY_FAILURE);
   }
   m_value_length = length;
   m_context.reset();

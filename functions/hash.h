@@ -1,5 +1,6 @@
 // MD5 and SHA-1 digests of data and of whole files, computed by OpenSSL's
-// libcrypto: the only place in the program that uses it.
+// libcrypto (opened on first use, see crypto_library.h): the only place in
+// the program that uses it.
 //
 // CHashProvider holds the algorithm implementations fetched from the
 // library; CHashObject runs one computation at a time with them and keeps
@@ -19,6 +20,8 @@
 
 #include "platform/status.h"
 
+struct CryptoLibrary;
+
 enum class HashAlgorithm { Md5, Sha1 };
 
 class CHashProvider {
@@ -29,13 +32,16 @@ class CHashProvider {
   virtual ~CHashProvider();
 
   // Sets *method to the implementation of algorithm, fetched from the
-  // library on first use and held until the provider is destroyed. Fails
-  // with HASH_E_ALGORITHM_UNAVAILABLE when the library's configuration
-  // offers none (MD5 in a FIPS-only setup, for instance).
-  HRESULT Acquire(HashAlgorithm algorithm, const EVP_MD** method);
+  // library on first use and held until the provider is destroyed, and
+  // *library to the library that runs it. Fails with
+  // HASH_E_LIBRARY_UNAVAILABLE when the library cannot be opened, and with
+  // HASH_E_ALGORITHM_UNAVAILABLE when its configuration offers no such
+  // algorithm (MD5 in a FIPS-only setup, for instance).
+  HRESULT Acquire(HashAlgorithm algorithm, const CryptoLibrary** library, const EVP_MD** method);
 
  private:
   struct MethodFree {
+    const CryptoLibrary* library;
     void operator()(EVP_MD* method) const;
   };
   std::unique_ptr<EVP_MD, MethodFree> m_methods[2];  // by HashAlgorithm
@@ -74,6 +80,7 @@ class CHashObject {
 
  private:
   struct ContextFree {
+    const CryptoLibrary* library;
     void operator()(EVP_MD_CTX* context) const;
   };
   static constexpr size_t kMaxDigestSize = 64;  // EVP_MAX_MD_SIZE

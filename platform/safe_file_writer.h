@@ -11,6 +11,7 @@
 // KeptCopyPath() names it, so the document is never lost.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,9 @@ class CSafeFileWriter {
 
  private:
   HRESULT Flush();
+  // Writes to the temporary, unbuffered, and starts its write-back to disk
+  // every kWritebackChunk bytes.
+  HRESULT WriteTemporary(const void* data, size_t size);
   HRESULT CopyInPlace();
   bool CanRename();
 
@@ -51,5 +55,7 @@ class CSafeFileWriter {
   bool m_appendOnly = false;  // the target is a stream such as /dev/stdout
   std::unique_ptr<char[]> m_buffer;  // kBufferSize bytes, allocated by Open
   size_t m_used = 0;
+  uint64_t m_written = 0;         // bytes written to the temporary
+  uint64_t m_writebackStart = 0;  // the first byte whose write-back is not started
   HRESULT m_status = S_OK;
 };

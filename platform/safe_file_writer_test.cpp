@@ -36,16 +36,22 @@ class SafeFileWriterTest : public testing::Test {
 TEST_F(SafeFileWriterTest, CommitReplacesTheFileWholeAndLeavesNoTemporary) {
   Put("doc.xml", "old");
   ASSERT_EQ(0, chmod((m_dir / "doc.xml").c_str(), 0640));
+  // Pieces larger and smaller than the buffer, 25 MB in all, so that the
+  // write-back starts several times in the middle of a document.
+  std::string expected;
   {
     CSafeFileWriter writer;
     ASSERT_EQ(S_OK, writer.Open(m_dir / "doc.xml"));
-    const std::string big(3 << 20, 'x');  // larger than the buffer
-    EXPECT_EQ(S_OK, writer.Write("new", 3));
-    EXPECT_EQ(S_OK, writer.Write(big.data(), big.size()));
+    for (size_t piece = 0; piece < 40; ++piece) {
+      const std::string text((piece % 3 == 0 ? 1 << 20 : 1000 + piece) * 7 / 4,
+                             static_cast<char>('a' + piece % 26));
+      EXPECT_EQ(S_OK, writer.Write(text.data(), text.size()));
+      expected += text;
+    }
     EXPECT_EQ("old", Read("doc.xml"));  // nothing visible before the commit
     EXPECT_EQ(S_OK, writer.Commit());
   }
-  EXPECT_EQ("new" + std::string(3 << 20, 'x'), Read("doc.xml"));
+  EXPECT_TRUE(Read("doc.xml") == expected);
   EXPECT_EQ(1u, FileCount());
   struct stat status;
   ASSERT_EQ(0, stat((m_dir / "doc.xml").c_str(), &status));

@@ -110,6 +110,7 @@ constexpr HRESULT SCRIPT_E_FILE_TOO_LARGE = MakeFailure(FACILITY_BRINDLE, 0x203)
 // The script functions' own statuses.
 constexpr HRESULT HASH_E_ALGORITHM_UNAVAILABLE = MakeFailure(FACILITY_BRINDLE, 0x301);
 constexpr HRESULT HASH_E_LIBRARY_FAILURE = MakeFailure(FACILITY_BRINDLE, 0x302);
+constexpr HRESULT HASH_E_LIBRARY_UNAVAILABLE = MakeFailure(FACILITY_BRINDLE, 0x303);
 
 // An errno value that has no Win32 counterpart.
 constexpr HRESULT StatusFromErrnoCode(int error) {

@@ -98,6 +98,8 @@ constexpr StatusText kStatusTexts[] = {
      "The cryptographic library does not offer the hash algorithm."},
     {static_cast<uint32_t>(HASH_E_LIBRARY_FAILURE),
      "The cryptographic library failed to compute the hash."},
+    {static_cast<uint32_t>(HASH_E_LIBRARY_UNAVAILABLE),
+     "The cryptographic library (OpenSSL's libcrypto) could not be loaded."},
 };
 
 const char* FindText(const StatusText* begin, const StatusText* end, uint32_t code) {
