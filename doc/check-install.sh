@@ -63,7 +63,7 @@ status=$?
 printf 'abc' >"$root/abc"
 # shellcheck disable=SC2016  # $3 is the description file's own argument
 printf 'select root;\nset attribute h @Hash($3, "SHA1");\n' >"$root/hash.txt"
-"$installed/bin/brindle" "$root/doc.xml" "$root/hash.txt" "$root/abc" /display:none
+"$installed/bin/brindle" "$root/doc.xml" "$root/hash.txt" "$root/abc" /batch /display:none
 status=$?
 [[ $status == 0 && $(cat "$root/doc.xml") == *'h="a9993e364706816aba3e25717850c26c9cd0d89d"'* ]] ||
     fail "the installed brindle hashes a file (exit $status)" "$(cat "$root/doc.xml")"
