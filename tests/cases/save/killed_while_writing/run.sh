@@ -14,7 +14,7 @@ cp doc.xml before.xml
 "$BRINDLE" before.xml /output:expected.xml /display:none || exit 1
 
 # How many writes come before the temporary exists (a sanitizer build makes
-# some of its own), counted on a copy; 1 MB goes out per write after it.
+# some of its own), counted on a copy; 64 KiB goes out per write after it.
 mkdir calibrate && cp doc.xml calibrate/doc.xml
 strace -f -o calibrate/trace -e trace=write,openat "$BRINDLE" calibrate/doc.xml /display:none 2>/dev/null
 earlier=$(awk '/O_EXCL/ { print writes + 0; exit } / write\(/ { writes++ }' calibrate/trace)
