@@ -230,8 +230,11 @@ bool CSafeFileWriter::CanRename() {
 
 HRESULT CSafeFileWriter::Commit() {
   if (FAILED(Flush())) return m_status;
+  // Owner, mode and attributes are given before the flush, so that it takes
+  // them to disk with the content, in one journal commit.
+  const bool replace = !m_inPlace && CanRename();
   if (fsync(m_temp.Get()) != 0) return m_status = StatusFromLastError();
-  if (m_inPlace || !CanRename()) return CopyInPlace();
+  if (!replace) return CopyInPlace();
   if (FAILED(m_status = m_temp.Close())) return m_status;
   if (rename(m_tempPath.c_str(), m_target.c_str()) != 0) return m_status = StatusFromLastError();
   m_tempPath.clear();
