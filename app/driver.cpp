@@ -1,6 +1,5 @@
 #include "app/driver.h"
 
-#include <clocale>
 #include <csignal>
 
 #include "app/app_console.h"
@@ -135,10 +134,10 @@ int RunProgram(int argc, char** argv) {
   // and save.
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
-  // Only character classification and date names follow the user's
-  // locale; numbers always use a full stop.
-  std::setlocale(LC_CTYPE, "");
-  std::setlocale(LC_TIME, "");
+  // The program's own locale stays "C" (numbers always use a full stop):
+  // the two things that follow the user's locale, the character set of the
+  // "text" output mode and the names in dates, read it where they need it,
+  // which spares every other run loading the locale's files.
 
   CConsole console;
   const CrashReportTargetScope crash_target(&console);

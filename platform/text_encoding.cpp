@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 #include <langinfo.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -141,8 +142,16 @@ std::string Utf8ToUtf16Le(std::string_view text) {
 }
 
 std::string Utf8ToLocaleCharset(std::string_view text) {
-  const char* charset = nl_langinfo(CODESET);
-  iconv_t converter = iconv_open(charset, "UTF-8");
+  // From LC_ALL, LC_CTYPE or LANG, as setlocale(LC_CTYPE, "") would take it;
+  // ASCII when they name no locale there is.
+  static const std::string charset = [] {
+    const locale_t user = newlocale(LC_CTYPE_MASK, "", nullptr);
+    if (user == nullptr) return std::string("ANSI_X3.4-1968");
+    std::string name = nl_langinfo_l(CODESET, user);
+    freelocale(user);
+    return name;
+  }();
+  iconv_t converter = iconv_open(charset.c_str(), "UTF-8");
   if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
   std::string out;
   out.reserve(text.size());
