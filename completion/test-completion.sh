@@ -6,6 +6,8 @@
 # the system's encoding list are made up here, so the result does not
 # depend on the machine.
 set -u
+# shellcheck source=../doc/check-tally.sh
+source "$(dirname "$0")/../doc/check-tally.sh"
 completion=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -25,8 +27,6 @@ PATH="$work/bin:$PATH"
 source "$completion"
 cd "$work/files" || exit 1
 
-failures=0
-checks=0
 
 # Completes the line $1 (the cursor at its end) into the array offered.
 complete_line() {
@@ -129,5 +129,4 @@ expect "brindle pom.xml --output=conf/" conf/app.config
 # "/soap:Envelope/..." is a query, not an option with a value.
 expect "brindle pom.xml /soap:Env"
 
-echo "completion: $((checks - failures)) passed, $failures failed"
-((failures == 0))
+report_checks completion

@@ -12,14 +12,8 @@ build=$(realpath "$1")
 source_dir=$(realpath "$(dirname "$0")/..")
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-failures=0
-checks=0
-
-fail() {
-    ((failures++))
-    printf 'FAIL: %s\n' "$1"
-    [[ $# -gt 1 ]] && printf '%s\n' "$2" | sed 's/^/  /'
-}
+# shellcheck source=check-tally.sh
+source "$source_dir/doc/check-tally.sh"
 
 # expect_files FOLDER PREFIX: the files under FOLDER are exactly the five
 # that brindle installs, under PREFIX.
@@ -126,5 +120,4 @@ else
     echo "check-install: dpkg-deb is missing: no Debian package was built"
 fi
 
-echo "install: $((checks - failures)) passed, $failures failed"
-((failures == 0))
+report_checks "install"

@@ -8,14 +8,8 @@
 set -u
 page=$1
 program=$2
-failures=0
-checks=0
-
-fail() {
-    ((failures++))
-    printf 'FAIL: %s\n' "$1"
-    [[ $# -gt 1 ]] && printf '%s\n' "$2" | sed 's/^/  /'
-}
+# shellcheck source=check-tally.sh
+source "$(dirname "$0")/check-tally.sh"
 
 if ! command -v groff >/dev/null && [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
     echo "check-manpage: installing groff-base"
@@ -70,5 +64,4 @@ for option in "${options[@]}"; do
         fail "OPTIONS has no entry for $option"
 done
 
-echo "manual page: $((checks - failures)) passed, $failures failed"
-((failures == 0))
+report_checks "manual page"

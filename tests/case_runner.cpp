@@ -88,6 +88,7 @@ RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv, co
     setenv("TZ", "UTC", 1);
     setenv("BRINDLE", BRINDLE_PROGRAM, 1);
     setenv("BRINDLE_MAKE_PE", BRINDLE_MAKE_PE, 1);
+    setenv("BRINDLE_CASE_HELPERS", BRINDLE_CASE_HELPERS, 1);
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);

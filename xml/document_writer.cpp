@@ -5,7 +5,6 @@
 #include <libxml/valid.h>
 #include <libxml/xmlsave.h>
 
-#include <utility>
 #include <vector>
 
 #include "platform/safe_file_writer.h"
@@ -72,20 +71,22 @@ class MarkupCheck {
         const auto dtd = reinterpret_cast<xmlDtdPtr>(node);
         if (!Fits(dtd->name) || !Fits(dtd->ExternalID) || !Fits(dtd->SystemID)) return false;
         // Notations live in a table of their own, not among the children.
-        bool notations_fit = true;
-        const auto scan = [](void* payload, void* data, const xmlChar*) {
-          auto* check = static_cast<std::pair<MarkupCheck*, bool*>*>(data);
-          const auto notation = static_cast<xmlNotationPtr>(payload);
-          if (!check->first->Fits(notation->name) || !check->first->Fits(notation->PublicID) ||
-              !check->first->Fits(notation->SystemID)) {
-            *check->second = false;
-          }
-        };
-        std::pair<MarkupCheck*, bool*> data(this, &notations_fit);
-        if (dtd->notations != nullptr) {
-          xmlHashScan(static_cast<xmlHashTablePtr>(dtd->notations), scan, &data);
-        }
-        return notations_fit;
+        if (dtd->notations == nullptr) return true;
+        struct Scan {
+          MarkupCheck* check;
+          bool fits;
+        } scan{this, true};
+        xmlHashScan(
+            static_cast<xmlHashTablePtr>(dtd->notations),
+            [](void* payload, void* data, const xmlChar*) {
+              auto* state = static_cast<Scan*>(data);
+              const auto notation = static_cast<xmlNotationPtr>(payload);
+              state->fits = state->fits && state->check->Fits(notation->name) &&
+                            state->check->Fits(notation->PublicID) &&
+                            state->check->Fits(notation->SystemID);
+            },
+            &scan);
+        return scan.fits;
       }
       case XML_ENTITY_DECL: {
         const auto entity = reinterpret_cast<xmlEntityPtr>(node);

@@ -1,11 +1,7 @@
 # Commands that free the current node (or one of its ancestors) leave no
 # current node or a living one; the next command never reads freed memory.
-run() {
-  printf '%s\n' "$@" > changes.txt
-  "$BRINDLE" doc.xml changes.txt /batch | tail -n +8
-  echo "exit ${PIPESTATUS[0]}"
-  cmp -s doc.xml original.xml && echo "document unchanged"
-}
+. "$BRINDLE_CASE_HELPERS"
+run() { run_description 8 "$@"; }
 cp doc.xml original.xml
 run 'select node "/r/b/y";' 'set child "/r/b" "flat";' 'get node v;'
 run 'select node "/r/b/y/text()";' 'set child "ancestor::r" "flat";' 'select parent;'

@@ -1,10 +1,7 @@
 # The document properties: every name with a good value, bad values, an
 # unknown name, and the limits that apply to a later load.
-run() {
-  printf '%s\n' "$@" > changes.txt
-  "$BRINDLE" doc.xml changes.txt /batch | tail -n +8
-  echo "exit ${PIPESTATUS[0]}"
-}
+. "$BRINDLE_CASE_HELPERS"
+run() { run_description 8 "$@"; }
 run 'set property "SelectionLanguage" "XPath";' \
     'set property "SelectionNamespaces" "xmlns:p='"'urn:p'"'";' \
     'set property "ProhibitDTD" "TRUE";' 'set property "ProhibitDTD" "0";' \

@@ -1,12 +1,8 @@
 # Selections that find nothing succeed and leave no current node, so the
 # next command fails with "System error" on its own line; expressions that
 # do not give a node set fail at the selection. Nothing is ever saved.
-run() {
-  printf '%s\n' "$@" > changes.txt
-  "$BRINDLE" doc.xml changes.txt /batch | tail -n +8
-  echo "exit ${PIPESTATUS[0]}"
-  cmp -s doc.xml original.xml && echo "document unchanged"
-}
+. "$BRINDLE_CASE_HELPERS"
+run() { run_description 8 "$@"; }
 cp doc.xml original.xml
 run 'select node "/r/missing";' 'get node v;'
 run 'select root;' 'select child 0;' 'select previous;' 'get node v;'
