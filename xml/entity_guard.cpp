@@ -6,6 +6,7 @@
 #include <libxml/parserInternals.h>
 
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -15,11 +16,13 @@ namespace {
 
 constexpr uint64_t kUnlimited = UINT64_MAX;
 
-// What an entity's replacement text is made of: its own characters and the
-// references to other general entities.
+// What an entity's replacement text is made of: its own characters, the
+// references to declared general entities, and the names it references
+// that are not declared.
 struct EntityContent {
   uint64_t literal_bytes = 0;
   std::vector<xmlEntityPtr> references;
+  std::vector<std::string> undeclared;
 };
 
 EntityContent ScanContent(xmlDocPtr doc, xmlEntityPtr entity) {
@@ -39,18 +42,22 @@ EntityContent ScanContent(xmlDocPtr doc, xmlEntityPtr entity) {
       content.literal_bytes += text.size() - amp;
       break;
     }
-    const std::string name(text.substr(amp + 1, semicolon - amp - 1));
-    xmlEntityPtr referenced = nullptr;
-    if (!name.empty() && name[0] != '#') {
-      referenced = xmlGetDocEntity(doc, reinterpret_cast<const xmlChar*>(name.c_str()));
-    }
-    if (referenced != nullptr && referenced->etype != XML_INTERNAL_PREDEFINED_ENTITY) {
-      content.references.push_back(referenced);
-    } else {
-      // Character references and predefined entities stand for a character.
-      content.literal_bytes += 4;
-    }
+    std::string name(text.substr(amp + 1, semicolon - amp - 1));
     pos = semicolon + 1;
+    // Character references, predefined entities and names not declared
+    // stand for a character. A predefined entity may be declared again only
+    // as the same character (the library refuses anything else), so a
+    // reference to one is settled.
+    content.literal_bytes += 4;
+    if (name.empty() || name[0] == '#') continue;
+    const xmlEntityPtr referenced =
+        xmlGetDocEntity(doc, reinterpret_cast<const xmlChar*>(name.c_str()));
+    if (referenced == nullptr) {
+      content.undeclared.push_back(std::move(name));
+    } else if (referenced->etype != XML_INTERNAL_PREDEFINED_ENTITY) {
+      content.literal_bytes -= 4;
+      content.references.push_back(referenced);
+    }
   }
   return content;
 }
@@ -67,47 +74,83 @@ std::string EntityGuard::LimitMessage() const {
   return "Entity expansion exceeds the limit of " + std::to_string(m_limit) + " bytes";
 }
 
+void EntityGuard::Declared(const xmlChar* name) {
+  const auto waiting = m_waiting.find(reinterpret_cast<const char*>(name));
+  if (waiting == m_waiting.end()) return;
+  const std::vector<const xmlEntity*> entities = std::move(waiting->second);
+  m_waiting.erase(waiting);
+  for (const xmlEntity* entity : entities) Forget(entity);
+}
+
+void EntityGuard::Forget(const xmlEntity* entity) {
+  std::vector<const xmlEntity*> pending{entity};
+  while (!pending.empty()) {
+    const auto found = m_sizes.find(pending.back());
+    pending.pop_back();
+    if (found == m_sizes.end() || found->second.settled) continue;
+    pending.insert(pending.end(), found->second.dependents.begin(), found->second.dependents.end());
+    m_sizes.erase(found);
+  }
+}
+
 uint64_t EntityGuard::ExpandedSize(xmlDocPtr doc, xmlEntityPtr entity) {
-  if (auto found = m_sizes.find(entity); found != m_sizes.end()) return found->second;
+  if (auto found = m_sizes.find(entity); found != m_sizes.end()) return found->second.bytes;
 
   // Depth-first over the reference graph with an explicit stack: chains of
-  // entities may be longer than the call stack is deep.
+  // entities may be longer than the call stack is deep. Each entity is
+  // scanned once per measurement; the sizes already known end the descent.
   struct Frame {
     xmlEntityPtr entity;
     EntityContent content;
     size_t next = 0;
     uint64_t total = 0;
+    bool settled = true;
   };
   std::vector<Frame> stack;
-  std::unordered_map<const xmlEntity*, bool> in_progress;
+  std::unordered_set<const xmlEntity*> in_progress;
+  // Adds a measured reference to the frame that made it.
+  const auto include = [](Frame* frame, Size* size) {
+    frame->total = SaturatingAdd(frame->total, size->bytes);
+    if (!size->settled) {
+      frame->settled = false;
+      size->dependents.push_back(frame->entity);
+    }
+    ++frame->next;
+  };
   stack.push_back({entity, ScanContent(doc, entity)});
-  in_progress[entity] = true;
+  in_progress.insert(entity);
   while (!stack.empty()) {
     Frame& frame = stack.back();
     if (frame.next < frame.content.references.size()) {
       xmlEntityPtr child = frame.content.references[frame.next];
       if (auto found = m_sizes.find(child); found != m_sizes.end()) {
-        frame.total = SaturatingAdd(frame.total, found->second);
-        ++frame.next;
-      } else if (in_progress[child]) {
+        include(&frame, &found->second);
+      } else if (in_progress.contains(child)) {
         frame.total = kUnlimited;
         ++frame.next;
       } else {
-        in_progress[child] = true;
+        in_progress.insert(child);
         stack.push_back({child, ScanContent(doc, child)});
       }
       continue;
     }
-    const uint64_t size = SaturatingAdd(frame.total, frame.content.literal_bytes);
-    m_sizes[frame.entity] = size;
-    in_progress[frame.entity] = false;
-    stack.pop_back();
-    if (!stack.empty()) {
-      stack.back().total = SaturatingAdd(stack.back().total, size);
-      ++stack.back().next;
+    Size size;
+    size.bytes = SaturatingAdd(frame.total, frame.content.literal_bytes);
+    // Unlimited stays unlimited whatever is declared later: a cycle, or
+    // more than any limit.
+    size.settled = (frame.settled && frame.content.undeclared.empty()) || size.bytes == kUnlimited;
+    if (!size.settled) {
+      for (std::string& name : frame.content.undeclared) {
+        m_waiting[std::move(name)].push_back(frame.entity);
+      }
     }
+    const xmlEntity* measured = frame.entity;
+    in_progress.erase(measured);
+    stack.pop_back();
+    Size& stored = m_sizes[measured] = std::move(size);
+    if (!stack.empty()) include(&stack.back(), &stored);
   }
-  return m_sizes[entity];
+  return m_sizes[entity].bytes;
 }
 
 xmlEntityPtr EntityGuard::Resolve(xmlParserCtxtPtr context, const xmlChar* name,

@@ -60,8 +60,8 @@ struct LoadPass::Callbacks {
   static void EntityDeclaration(void* context, const xmlChar* name, int type,
                                 const xmlChar* public_id, const xmlChar* system_id,
                                 xmlChar* content) {
-    Of(AsContext(context))->m_guard->ForgetSizes();
     xmlSAX2EntityDecl(context, name, type, public_id, system_id, content);
+    Of(AsContext(context))->m_guard->Declared(name);
   }
 
   static void StartElement(void* context, const xmlChar* local_name, const xmlChar* prefix,
