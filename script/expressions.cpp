@@ -69,7 +69,7 @@ HRESULT ApplyOperator(Operator op, ScriptValue* left, const ScriptValue& right) 
     }
   }
   if (left->IsString() && right.IsString() && op == Operator::Add) {
-    left->String() += right.String();
+    left->Append(right.String());
     return S_OK;
   }
   return E_INVALIDARG;

@@ -74,7 +74,7 @@ class ScriptTest : public ::testing::Test {
     const ScriptValue* value = m_parser.FindVariable(name);
     if (value == nullptr) return "undefined";
     if (value->IsInteger()) return "int:" + std::to_string(value->Integer());
-    return "str:" + value->String();
+    return "str:" + std::string(value->String());
   }
 
   std::filesystem::path m_directory;
