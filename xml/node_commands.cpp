@@ -23,22 +23,6 @@ void ReadText(const xmlNode* node, std::string* text) {
   text->assign(content ? AsChars(content.get()) : "");
 }
 
-// The attribute element carries with this namespace and local name. Unlike
-// the library's lookups by name, this one tells namespaces apart and never
-// reports a default that a document type declares.
-xmlAttrPtr FindAttribute(xmlNodePtr element, const xmlNs* ns, std::string_view local) {
-  const std::string name(local);
-  for (xmlAttrPtr attribute = element->properties; attribute != nullptr;
-       attribute = attribute->next) {
-    if (!xmlStrEqual(attribute->name, AsXmlChars(name))) continue;
-    if (ns == nullptr ? attribute->ns == nullptr
-                      : attribute->ns != nullptr && xmlStrEqual(attribute->ns->href, ns->href)) {
-      return attribute;
-    }
-  }
-  return nullptr;
-}
-
 bool IsElement(const xmlNode* node) { return node != nullptr && node->type == XML_ELEMENT_NODE; }
 
 // An empty text adds no node: an empty text node would vanish on reload and
@@ -80,6 +64,7 @@ HRESULT CXmlFile::AppendNewElement(std::string_view name, std::string_view text,
   HRESULT hr = ResolveElementName(m_current, name, &resolved);
   if (FAILED(hr)) return hr;
   if (!IsAcceptableContent(text, kind)) return Refuse(1);
+  TreeChanged();
   *element = NewElement(resolved);
   if (*element == nullptr) return E_OUTOFMEMORY;
   AppendChild(m_current, *element);
@@ -90,6 +75,7 @@ HRESULT CXmlFile::AddContent(std::string_view text, NodeKind kind) {
   if (m_current == nullptr) return E_POINTER;
   if (!CanHold(m_current, kind)) return XML_E_CANNOT_APPEND;
   if (!IsAcceptableContent(text, kind)) return Refuse(0);
+  TreeChanged();
   return AppendContent(m_current, text, kind);
 }
 
@@ -115,6 +101,7 @@ HRESULT CXmlFile::AddRoot(std::string_view name) {
   if (FAILED(hr)) return hr;
   xmlNodePtr element = NewElement(resolved);
   if (element == nullptr) return E_OUTOFMEMORY;
+  TreeChanged();
   // The current node may lie inside the element being replaced.
   m_current = element;
   xmlNodePtr replaced = xmlDocSetRootElement(m_doc.get(), element);
@@ -162,13 +149,12 @@ HRESULT CXmlFile::SetAttribute(std::string_view name, std::string_view value) {
   if (resolved.is_declaration) {
     if (IsReservedPrefix(resolved.local)) return Refuse(0);
     if (!IsDeclarableNamespace(resolved.local, value)) return Refuse(1);
+    TreeChanged();  // rebinding moves attributes to other namespaces
     return DeclareNamespace(m_current, resolved.local, value);
   }
-  const std::string local(resolved.local);
-  const std::string text(value);
   // Replaces the attribute of the same namespace and local name, whatever
-  // its prefix, with the value as one unparsed text.
-  return xmlSetNsProp(m_current, resolved.ns, AsXmlChars(local), AsXmlChars(text)) != nullptr
+  // its prefix.
+  return m_attributes.Set(m_current, resolved.ns, resolved.local, value) != nullptr
              ? S_OK
              : E_OUTOFMEMORY;
 }
@@ -185,7 +171,7 @@ HRESULT CXmlFile::GetAttribute(std::string_view name, std::string* value) {
     value->assign(AsChars(declaration->href));
     return S_OK;
   }
-  const xmlAttr* attribute = FindAttribute(m_current, resolved.ns, resolved.local);
+  const xmlAttr* attribute = m_attributes.Find(m_current, resolved.ns, resolved.local);
   if (attribute == nullptr) return S_FALSE;
   ReadText(reinterpret_cast<const xmlNode*>(attribute), value);
   return S_OK;
@@ -199,7 +185,7 @@ HRESULT CXmlFile::GetText(std::string* text) {
 
 HRESULT CXmlFile::GetChildText(int32_t position, std::string* text) {
   if (m_current == nullptr) return E_POINTER;
-  const xmlNode* child = ChildAt(m_current, position);
+  const xmlNode* child = m_children.ChildAt(m_current, position);
   if (child == nullptr) return XML_E_POSITION_OUT_OF_RANGE;
   ReadText(child, text);
   return S_OK;
@@ -220,22 +206,26 @@ HRESULT CXmlFile::RemoveAttribute(std::string_view name) {
   AttributeName resolved;
   HRESULT hr = ResolveAttributeName(m_current, name, &resolved);
   if (FAILED(hr)) return hr;
-  if (resolved.is_declaration) return RemoveNamespaceDeclaration(m_current, resolved.local);
-  xmlAttrPtr attribute = FindAttribute(m_current, resolved.ns, resolved.local);
-  if (attribute != nullptr) xmlRemoveProp(attribute);
+  if (resolved.is_declaration) {
+    TreeChanged();
+    return RemoveNamespaceDeclaration(m_current, resolved.local);
+  }
+  xmlAttrPtr attribute = m_attributes.Find(m_current, resolved.ns, resolved.local);
+  if (attribute != nullptr) m_attributes.Remove(attribute);
   return S_OK;
 }
 
 // The document type stays: entity references point into its declarations.
 HRESULT CXmlFile::RemoveChildNode(xmlNodePtr child) {
   if (child->type == XML_DTD_NODE) return XML_E_CANNOT_REMOVE;
+  TreeChanged();
   RemoveSubtree(child);
   return S_OK;
 }
 
 HRESULT CXmlFile::RemoveChild(int32_t position) {
   if (m_current == nullptr) return E_POINTER;
-  xmlNodePtr child = ChildAt(m_current, position);
+  xmlNodePtr child = m_children.ChildAt(m_current, position);
   if (child == nullptr) return Refuse(0);
   return RemoveChildNode(child);
 }
@@ -263,6 +253,7 @@ HRESULT CXmlFile::RemoveNode() {
 // frees the current node: there is no current node afterwards.
 HRESULT CXmlFile::SetContent(xmlNodePtr target, std::string_view text, int argument) {
   const bool frees_current = IsInContentOf(m_current, target);
+  TreeChanged();
   const HRESULT hr = ReplaceContent(target, text);
   if (hr == E_INVALIDARG) return Refuse(argument);
   if (SUCCEEDED(hr) && frees_current) m_current = nullptr;
@@ -276,7 +267,7 @@ HRESULT CXmlFile::SetText(std::string_view text) {
 
 HRESULT CXmlFile::SetChildText(int32_t position, std::string_view text) {
   if (m_current == nullptr) return E_POINTER;
-  xmlNodePtr child = ChildAt(m_current, position);
+  xmlNodePtr child = m_children.ChildAt(m_current, position);
   if (child == nullptr) return XML_E_POSITION_OUT_OF_RANGE;
   return SetContent(child, text, 1);
 }

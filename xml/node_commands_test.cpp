@@ -150,6 +150,57 @@ TEST_F(NodeCommandsTest, SetCommands) {
   });
 }
 
+// An element with many attributes: each is found by namespace and name
+// wherever it stands, replaced in place, and new ones go last.
+TEST_F(NodeCommandsTest, ManyAttributes) {
+  Load("<r xmlns:p=\"u\" xmlns:q=\"u\" a0=\"0\" p:a0=\"p0\"/>");
+  ASSERT_EQ(S_OK, m_file.SelectRoot());
+  for (int i = 1; i < 20; ++i) {
+    ASSERT_EQ(S_OK, m_file.SetAttribute("a" + std::to_string(i), std::to_string(i)));
+  }
+  const auto set = [this](std::string_view name, std::string_view value) {
+    EXPECT_EQ(S_OK, m_file.SetAttribute(name, value)) << name;
+  };
+  set("a5", "five");
+  set("q:a0", "q0");  // the same namespace as p:a0
+  set("a0", "zero");
+  set("a19", "nineteen");
+  set("p:a7", "p7");  // new: not a7
+  for (std::string_view name : {"a0", "a10", "a19", "none"}) {
+    EXPECT_EQ(S_OK, m_file.RemoveAttribute(name)) << name;
+  }
+  set("a19", "back");
+  set("a10", "ten");
+  set("a1", "one");
+  for (const auto& [name, value] : {std::pair{"a1", "one"}, {"p:a0", "q0"}, {"q:a7", "p7"},
+                                    {"a18", "18"}, {"a19", "back"}, {"a7", "7"}}) {
+    EXPECT_EQ(S_OK, m_file.GetAttribute(name, &m_read)) << name;
+    EXPECT_EQ(value, m_read) << name;
+  }
+  EXPECT_EQ(S_FALSE, m_file.GetAttribute("a0", &m_read));
+  std::string expected = "<r xmlns:p=\"u\" xmlns:q=\"u\" q:a0=\"q0\" a1=\"one\"";
+  for (int i = 2; i < 19; ++i) {
+    if (i == 10) continue;
+    const std::string value = i == 5 ? "five" : std::to_string(i);
+    expected += " a" + std::to_string(i) + "=\"" + value + "\"";
+  }
+  expected += " p:a7=\"p7\" a19=\"back\" a10=\"ten\"/>";
+  EXPECT_EQ(expected, Saved());
+
+  // Declaring the prefix anew moves its attributes to the new namespace;
+  // the same names find them there.
+  set("xmlns:p", "v");
+  set("p:a0", "v0");
+  set("p:a7", "v7");
+  EXPECT_EQ(S_FALSE, m_file.GetAttribute("q:a7", &m_read));
+  set("q:a7", "u7");
+  std::string rebound = expected;
+  rebound.replace(rebound.find("\"u\""), 3, "\"v\"");
+  rebound.replace(rebound.find("\"p7\""), 4, "\"v7\"");
+  rebound.replace(rebound.size() - 2, 2, " p:a0=\"v0\" q:a7=\"u7\"/>");
+  EXPECT_EQ(rebound, Saved());
+}
+
 // Each chain frees the current node or an ancestor of it; the sanitizer
 // build reports any later use of the freed memory.
 TEST_F(NodeCommandsTest, CurrentNodeNeverOutlivesItsNode) {

@@ -71,15 +71,6 @@ void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
   parent->last = child;
 }
 
-xmlNodePtr ChildAt(xmlNodePtr node, int32_t position) {
-  if (position < 0 || (node->type != XML_ELEMENT_NODE && node->type != XML_DOCUMENT_NODE)) {
-    return nullptr;
-  }
-  xmlNodePtr child = node->children;
-  for (int32_t index = 0; child != nullptr && index < position; ++index) child = child->next;
-  return child;
-}
-
 bool IsInContentOf(const xmlNode* node, const xmlNode* ancestor) {
   for (; node->parent != nullptr; node = node->parent) {
     if (node->parent == ancestor) return node->type != XML_ATTRIBUTE_NODE;

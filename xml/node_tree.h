@@ -1,12 +1,9 @@
 // Tree operations that keep clear of the XML library's traps: appending
 // never merges text nodes, frees the new node or builds a second document
-// element; content is always stored literally, never parsed for entity
-// references; and navigation reaches only the nodes of the document's own
-// tree (never the declarations behind a document type or an entity
-// reference).
+// element; and content is always stored literally, never parsed for entity
+// references.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 #include "platform/status.h"
@@ -33,12 +30,6 @@ _xmlNode* NewContentNode(_xmlDoc* doc, NodeKind kind, std::string_view text);
 // Links child, a new node of parent's document that is in no tree yet, as
 // parent's last child. REQUIRES: CanHold(parent, kind of child).
 void AppendChild(_xmlNode* parent, _xmlNode* child);
-
-// The child at a zero-based position among all children of an element or the
-// document, counting every kind of node, or nullptr. Other nodes have no
-// children here: an attribute's value, an entity reference's replacement
-// and the declarations of a document type are not nodes of the tree.
-_xmlNode* ChildAt(_xmlNode* node, int32_t position);
 
 // Whether node lies in the content of ancestor, that is in the subtree of
 // one of its children (an attribute of ancestor itself does not; one of a

@@ -1,7 +1,6 @@
 // Selection and navigation: the operations that move the current node.
 #include <libxml/tree.h>
 
-#include "xml/node_tree.h"
 #include "xml/xml_file.h"
 #include "xml/xpath_query.h"
 
@@ -38,7 +37,7 @@ HRESULT CXmlFile::SelectNode(std::string_view expression) {
 
 HRESULT CXmlFile::SelectChild(int32_t position) {
   if (m_current == nullptr) return E_POINTER;
-  m_current = ChildAt(m_current, position);
+  m_current = m_children.ChildAt(m_current, position);
   return S_OK;
 }
 

@@ -1,5 +1,7 @@
 // The select commands: which node becomes current (told by its text), and
 // how results that are not nodes of the tree are kept out.
+#include <vector>
+
 #include "xml/xml_test_fixture.h"
 
 using SelectionTest = XmlFileTest;
@@ -95,4 +97,55 @@ TEST_F(SelectionTest, EveryCommandNeedsADocumentAndMostACurrentNode) {
                 OP(SetAttribute("a", "b")), READ(GetText(&m_read))}) {
     EXPECT_EQ(E_POINTER, step(m_file));
   }
+}
+
+// Positions in any order, and after changes to the children, find the same
+// child as a walk from the first one would.
+TEST_F(SelectionTest, ChildrenByPositionInAnyOrder) {
+  Load("<r><a>0</a><a>1</a><a>2</a><a>3</a><a>4</a><a>5</a><a>6</a><a>7</a><a>8</a></r>");
+  std::vector<std::string> children = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
+  // Both ways to reach a child by position.
+  const auto expect_child = [&](int32_t position) {
+    const bool exists = position >= 0 && static_cast<size_t>(position) < children.size();
+    const std::string expected = exists ? children[static_cast<size_t>(position)] : "";
+    ASSERT_EQ(S_OK, m_file.SelectRoot());
+    EXPECT_EQ(exists ? S_OK : XML_E_POSITION_OUT_OF_RANGE, m_file.GetChildText(position, &m_read))
+        << position;
+    if (exists) {
+      EXPECT_EQ(expected, m_read) << position;
+    }
+    ASSERT_EQ(S_OK, m_file.SelectChild(position));
+    EXPECT_EQ(exists ? S_OK : E_POINTER, m_file.GetText(&m_read)) << position;
+    if (exists) {
+      EXPECT_EQ(expected, m_read) << position;
+    }
+  };
+  for (int32_t position : {0, 1, 2, 8, 7, 3, 5, 4, 0, 9, -1, 6, 6, 1}) expect_child(position);
+
+  ASSERT_EQ(S_OK, m_file.SelectRoot());
+  ASSERT_EQ(S_OK, m_file.RemoveChild(4));
+  children.erase(children.begin() + 4);
+  for (int32_t position : {5, 4, 3, 7, 8}) expect_child(position);
+  ASSERT_EQ(S_OK, m_file.SelectRoot());
+  ASSERT_EQ(S_OK, m_file.SetChildText(6, "new"));
+  children[6] = "new";
+  for (int32_t position : {6, 5}) expect_child(position);
+  ASSERT_EQ(S_OK, m_file.SelectRoot());
+  ASSERT_EQ(S_OK, m_file.AddChildText("a", "last"));
+  children.push_back("last");
+  for (int32_t position : {8, 7}) expect_child(position);
+  ASSERT_EQ(S_OK, m_file.SelectRoot());
+  ASSERT_EQ(S_OK, m_file.SetText("only"));
+  children = {"only"};
+  for (int32_t position : {0, 1}) expect_child(position);
+  // The document's own children: a new document element takes the old
+  // one's place.
+  ASSERT_EQ(S_OK, m_file.SelectDocument());
+  ASSERT_EQ(S_OK, m_file.SelectChild(0));
+  ASSERT_EQ(S_OK, m_file.AddRoot("n"));
+  ASSERT_EQ(S_OK, m_file.AddText("root"));
+  ASSERT_EQ(S_OK, m_file.SelectDocument());
+  ASSERT_EQ(S_OK, m_file.SelectChild(0));
+  EXPECT_EQ(S_OK, m_file.GetText(&m_read));
+  EXPECT_EQ("root", m_read);
 }

@@ -15,8 +15,14 @@ CXmlFile::~CXmlFile() = default;
 void CXmlFile::ReplaceDocument(xmlDocPtr doc) {
   // The current node must never outlive the document it belongs to.
   m_current = nullptr;
+  TreeChanged();
   m_doc.reset(doc);
   m_current = reinterpret_cast<xmlNodePtr>(m_doc.get());
+}
+
+void CXmlFile::TreeChanged() {
+  m_children.Forget();
+  m_attributes.Forget();
 }
 
 HRESULT CXmlFile::Refuse(int argument) {

@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "platform/status.h"
+#include "xml/attribute_index.h"
+#include "xml/child_cursor.h"
 
 struct _xmlDoc;
 struct _xmlNode;
@@ -191,6 +193,9 @@ class CXmlFile {
 
   void ReplaceDocument(_xmlDoc* doc);
   HRESULT Refuse(int argument);
+  // To be called before any change to the tree but those that the
+  // attribute index makes itself.
+  void TreeChanged();
 
   // Node commands (node_commands.cpp).
   HRESULT ResolveElementName(_xmlNode* scope, std::string_view name, ElementName* resolved);
@@ -209,6 +214,11 @@ class CXmlFile {
   std::string m_sourcePath;
   std::unique_ptr<_xmlDoc, DocFree> m_doc;
   _xmlNode* m_current = nullptr;
+  // Shortcuts for walking children by position and filling an element with
+  // attributes; they know the tree only as it was when TreeChanged() was
+  // last called.
+  ChildCursor m_children;
+  AttributeIndex m_attributes;
   XmlProperties m_properties;
   std::string m_parseError;  // set by the last Load that returned S_FALSE
   std::string m_keptCopyPath;
