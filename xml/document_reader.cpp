@@ -144,3 +144,7 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   *doc = parsed.release();
   return S_OK;
 }
+
+xmlDocPtr ParseWrittenText(std::string_view text) {
+  return xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, kParseOptions);
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/status.h"
 #include "xml/xml_file.h"
@@ -15,3 +16,9 @@
 // opening or reading the file.
 HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, _xmlDoc** doc,
                      std::string* report);
+
+// Parses text that the program wrote itself, held in memory, with the same
+// parser options as ReadDocument (its limits and whitespace rule left out:
+// the text is trusted). Returns the tree, which the caller frees, or
+// nullptr when the text does not parse.
+_xmlDoc* ParseWrittenText(std::string_view text);

@@ -9,6 +9,8 @@
 
 #include "platform/safe_file_writer.h"
 #include "platform/text_encoding.h"
+#include "xml/encoding_check.h"
+#include "xml/xml_chars.h"
 #include "xml/xml_library.h"
 
 namespace {
@@ -157,6 +159,11 @@ struct Sink {
 HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view encoding,
                       SaveFlags flags, std::string* kept_copy) {
   const std::string name = encoding.empty() ? std::string("utf-8") : std::string(encoding);
+  // The default needs no probe: the parser reads UTF-8 without being told.
+  if (xmlStrcasecmp(AsXmlChars(name), AsXmlChars("utf-8")) != 0) {
+    const HRESULT readable = CheckEncodingReadsBack(name);
+    if (FAILED(readable)) return readable;
+  }
   int options = 0;
   if (HasFlag(flags, SaveFlags::Indent)) options |= XML_SAVE_FORMAT;
   if (HasFlag(flags, SaveFlags::NoDeclaration)) options |= XML_SAVE_NO_DECL;

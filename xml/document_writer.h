@@ -10,7 +10,8 @@
 
 // Writes doc to path in encoding ("utf-8" when empty; any name the system's
 // converters know, matched without regard to case, and named in the
-// declaration as given). An unknown encoding fails with
+// declaration as given). An unknown encoding, or one that the document
+// could not be read back from (CheckEncodingReadsBack), fails with
 // XML_E_UNSUPPORTED_ENCODING before any file is created, and so does a
 // document with a character the encoding cannot hold anywhere but in text
 // and attribute values (XML_E_MARKUP_NOT_IN_ENCODING). On failure the file
