@@ -16,6 +16,8 @@ constexpr NamedValue kApplicationOptions[] = {
 
 constexpr char kDefaultEncoding[] = "utf-8";
 
+constexpr HRESULT kPathTooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+
 constexpr char kUsage[] =
     "<xmlfile> [[<descfile>] | [<querystring> <value>]] [<args>...]\n"
     "\t[/batch] [/create] [/display [<level> [<mode>]]] [/encoding <value>]\n"
@@ -83,7 +85,8 @@ int CConsole::OnPositional(int position, const std::string& text) {
     case 1:
       // A path that cannot be resolved is refused rather than cut or
       // replaced: the run must never write to another file than meant.
-      return ResolvePath(text, &m_documentPath) ? 0 : kInvalidValue;
+      return AcceptPath(ResolvePath(text, &m_documentPath),
+                        "the path of the XML file is too long.");
     case 2:
       m_secondArgument = text;
       m_queryString = DecodeUnmarkedText(text);
@@ -112,22 +115,39 @@ int CConsole::OnOption(std::string_view name, const std::vector<std::string>& va
     case kOptionOutput:
       // An output path that cannot be resolved must not fall back to the
       // document: that would overwrite the file the user meant to keep.
-      if (values.size() != 1 || !ResolvePath(values[0], &m_outputPath)) return kInvalidValue;
-      return 0;
+      if (values.size() != 1) return kInvalidValue;
+      return AcceptPath(ResolvePath(values[0], &m_outputPath), "the output path is too long.");
     default:
       return values.empty() ? index : kInvalidValue;
   }
 }
 
+int CConsole::AcceptPath(HRESULT resolved, const char* too_long) {
+  if (resolved == kPathTooLong) {
+    if (m_pathError.empty()) m_pathError = too_long;
+    return 0;
+  }
+  return SUCCEEDED(resolved) ? 0 : kInvalidValue;
+}
+
 bool CConsole::Validate() {
   if (IsOptionSet(kOptionHelp)) return false;
+  if (!m_pathError.empty()) {
+    SetValidationError(m_pathError, S_OK);
+    return false;
+  }
   if (IsOptionSet(kOptionBatch)) {
     if (m_secondArgument.empty()) {
       SetValidationError("a description file must be specified.", S_OK);
       return false;
     }
-    if (!ResolvePath(m_secondArgument, &m_descriptionFilePath)) {
+    const HRESULT resolved = ResolvePath(m_secondArgument, &m_descriptionFilePath);
+    if (resolved == kPathTooLong) {
       SetValidationError("the path of the description file is too long.", S_OK);
+      return false;
+    }
+    if (FAILED(resolved)) {
+      SetValidationError("the path of the description file cannot be resolved.", resolved);
       return false;
     }
     m_queryString.clear();

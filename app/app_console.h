@@ -40,6 +40,11 @@ class CConsole : public CBaseConsole {
   bool Validate() override;
 
  private:
+  // The parameter handler's result for a path resolved with status
+  // resolved: a path too long is accepted, and too_long becomes the
+  // validation error (the first one stays).
+  int AcceptPath(HRESULT resolved, const char* too_long);
+
   uint32_t m_options = 0;
   std::string m_documentPath;         // resolved
   std::string m_outputPath;           // resolved; defaults to the document path
@@ -48,4 +53,5 @@ class CConsole : public CBaseConsole {
   std::string m_queryString;          // as typed, decoded to UTF-8
   std::string m_value;                // as typed, decoded to UTF-8
   std::string m_encoding;
+  std::string m_pathError;  // the first path that was too long, told by Validate
 };

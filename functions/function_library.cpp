@@ -35,7 +35,7 @@ constexpr HashName kHashNames[] = {
 // The full path of a file argument; one that cannot be resolved fails as a
 // file that cannot be found.
 HRESULT ResolveFile(std::string_view file, std::string* path) {
-  return ResolvePath(file, path) ? S_OK : E_FILE_NOT_FOUND;
+  return SUCCEEDED(ResolvePath(file, path)) ? S_OK : E_FILE_NOT_FOUND;
 }
 
 HRESULT ReadStatus(std::string_view file, FileStatus* status) {
@@ -104,7 +104,7 @@ std::string FileNameOf(std::string_view path) {
 }
 
 HRESULT FullPathOf(std::string_view path, std::string* result) {
-  if (!ResolvePath(path, result)) result->clear();
+  if (FAILED(ResolvePath(path, result))) result->clear();
   return S_OK;
 }
 
@@ -112,7 +112,7 @@ HRESULT DirectoryOf(std::string_view path, std::string* result) {
   // A resolved path is absolute and canonical: no trailing or doubled
   // slashes, so its last slash ends the directory.
   std::string full;
-  if (!ResolvePath(path, &full)) {
+  if (FAILED(ResolvePath(path, &full))) {
     result->clear();
     return S_OK;
   }

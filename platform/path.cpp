@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "platform/system_error.h"
+
 namespace {
 
 // Appends the value of the environment variable name, or returns
@@ -80,15 +82,15 @@ std::string ExpandEnvironment(std::string_view source) {
   return out;
 }
 
-bool ResolvePath(std::string_view source, std::string* out) {
+HRESULT ResolvePath(std::string_view source, std::string* out) {
   std::string path = ExpandEnvironment(source);
   if (path.empty() || path[0] != '/') {
     std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
-    if (!cwd) return false;
+    if (!cwd) return StatusFromLastError();
     std::string absolute = cwd.get();
     absolute += '/';
     absolute += path;
     path = std::move(absolute);
   }
-  return Canonicalize(path, out);
+  return Canonicalize(path, out) ? S_OK : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
 }

@@ -26,7 +26,7 @@ class PathTest : public testing::Test {
   }
   std::string Resolve(const std::string& source) {
     std::string out = "unchanged";
-    EXPECT_TRUE(ResolvePath(source, &out)) << source;
+    EXPECT_EQ(S_OK, ResolvePath(source, &out)) << source;
     return out;
   }
 
@@ -76,7 +76,8 @@ TEST_F(PathTest, DotDotAfterASymbolicLinkFollowsTheLink) {
 
 TEST_F(PathTest, TooLongPathsFailAndLeaveTheOutputAlone) {
   std::string out = "unchanged";
-  EXPECT_FALSE(ResolvePath(std::string(5000, 'x'), &out));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE),
+            ResolvePath(std::string(5000, 'x'), &out));
   EXPECT_EQ("unchanged", out);
 }
 

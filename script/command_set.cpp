@@ -197,7 +197,7 @@ HRESULT CCommandSet::Load(CParameterInfo& parameters) {
   const HRESULT hr = parameters.GetString(0, &path);
   if (FAILED(hr)) return hr;
   std::string full_path;
-  if (!ResolvePath(path, &full_path) || !PathExists(full_path)) {
+  if (FAILED(ResolvePath(path, &full_path)) || !PathExists(full_path)) {
     m_badParameter = 0;
     return E_FILE_NOT_FOUND;
   }
