@@ -152,3 +152,18 @@ TEST_F(ExecutorTest, ReadsLongTextWhole) {
   EXPECT_EQ(S_OK, Run("add root r; set node \"" + text + "\"; get node v;").result);
   EXPECT_EQ("str:" + text, Variable("v"));
 }
+
+// The text of "add node" is checked before the element is added: the
+// refusal leaves no empty element behind, and the element that was current
+// stays current.
+TEST_F(ExecutorTest, RefusedNodeTextAddsNoElement) {
+  EXPECT_EQ("Invalid parameter type in line 1. @37",
+            ErrorAt("add root r; add text \"t\"; add node x \"a\x01\";"));
+  CXmlFile& document = m_parser.GetDocument();
+  std::string text;
+  EXPECT_EQ(S_OK, document.GetText(&text));
+  EXPECT_EQ("t", text);
+  EXPECT_EQ(S_OK, document.SelectRoot());
+  EXPECT_EQ(S_OK, document.GetChildText(0, &text));
+  EXPECT_EQ(XML_E_POSITION_OUT_OF_RANGE, document.GetChildText(1, &text));
+}

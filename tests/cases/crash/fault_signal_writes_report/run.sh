@@ -3,6 +3,9 @@
 # exit status is 255. The sanitizers must leave the signal to the program.
 export ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:handle_abort=0
 mkfifo doc.xml
+# The file exists before the program starts, so that the wait below never
+# looks for it before the shell has opened it for the program.
+: > output.txt
 "$BRINDLE" doc.xml > output.txt &
 pid=$!
 for _ in $(seq 200); do grep -q "Loading document" output.txt && break; sleep 0.05; done
