@@ -64,7 +64,6 @@ HRESULT CXmlFile::AppendNewElement(std::string_view name, std::string_view text,
   HRESULT hr = ResolveElementName(m_current, name, &resolved);
   if (FAILED(hr)) return hr;
   if (!IsAcceptableContent(text, kind)) return Refuse(1);
-  TreeChanged();
   *element = NewElement(resolved);
   if (*element == nullptr) return E_OUTOFMEMORY;
   AppendChild(m_current, *element);
@@ -75,7 +74,6 @@ HRESULT CXmlFile::AddContent(std::string_view text, NodeKind kind) {
   if (m_current == nullptr) return E_POINTER;
   if (!CanHold(m_current, kind)) return XML_E_CANNOT_APPEND;
   if (!IsAcceptableContent(text, kind)) return Refuse(0);
-  TreeChanged();
   return AppendContent(m_current, text, kind);
 }
 

@@ -193,8 +193,9 @@ class CXmlFile {
 
   void ReplaceDocument(_xmlDoc* doc);
   HRESULT Refuse(int argument);
-  // To be called before any change to the tree but those that the
-  // attribute index makes itself.
+  // To be called before any change to the tree but appending a node (which
+  // moves no child and touches no attribute) and those that the attribute
+  // index makes itself.
   void TreeChanged();
 
   // Node commands (node_commands.cpp).
@@ -215,8 +216,7 @@ class CXmlFile {
   std::unique_ptr<_xmlDoc, DocFree> m_doc;
   _xmlNode* m_current = nullptr;
   // Shortcuts for walking children by position and filling an element with
-  // attributes; they know the tree only as it was when TreeChanged() was
-  // last called.
+  // attributes; right only while every other change calls TreeChanged().
   ChildCursor m_children;
   AttributeIndex m_attributes;
   XmlProperties m_properties;
