@@ -157,6 +157,9 @@ TEST_F(NodeCommandsTest, ManyAttributes) {
   ASSERT_EQ(S_OK, m_file.SelectRoot());
   for (int i = 1; i < 20; ++i) {
     ASSERT_EQ(S_OK, m_file.SetAttribute("a" + std::to_string(i), std::to_string(i)));
+    if (i == 10) {
+      ASSERT_EQ(S_OK, m_file.AddChildElement("c"));  // moves no attribute
+    }
   }
   const auto set = [this](std::string_view name, std::string_view value) {
     EXPECT_EQ(S_OK, m_file.SetAttribute(name, value)) << name;
@@ -184,7 +187,7 @@ TEST_F(NodeCommandsTest, ManyAttributes) {
     const std::string value = i == 5 ? "five" : std::to_string(i);
     expected += " a" + std::to_string(i) + "=\"" + value + "\"";
   }
-  expected += " p:a7=\"p7\" a19=\"back\" a10=\"ten\"/>";
+  expected += " p:a7=\"p7\" a19=\"back\" a10=\"ten\"><c/></r>";
   EXPECT_EQ(expected, Saved());
 
   // Declaring the prefix anew moves its attributes to the new namespace;
@@ -197,7 +200,7 @@ TEST_F(NodeCommandsTest, ManyAttributes) {
   std::string rebound = expected;
   rebound.replace(rebound.find("\"u\""), 3, "\"v\"");
   rebound.replace(rebound.find("\"p7\""), 4, "\"v7\"");
-  rebound.replace(rebound.size() - 2, 2, " p:a0=\"v0\" q:a7=\"u7\"/>");
+  rebound.replace(rebound.find("><c/>"), 1, " p:a0=\"v0\" q:a7=\"u7\">");
   EXPECT_EQ(rebound, Saved());
 }
 
