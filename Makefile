@@ -98,3 +98,18 @@ bench:
 	  -DBRINDLE_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	bench/run.sh build-bench
+
+# Windows (tools/windows/, cmake/mingw-w64-x86_64.cmake): the mingw-w64 cross
+# compiler, Wine, and the libraries brindle.exe links (libxml2 and GoogleTest,
+# static, built from Debian's source packages) in build-windows-deps, which
+# "make clean" keeps. Installs packages (as root, or through sudo).
+#   make windows-deps   install and build all that, once; later runs say so
+#   make windows-smoke  a small program with both libraries, checked for its
+#                       DLLs and run under Wine
+.PHONY: windows-deps windows-smoke
+
+windows-deps:
+	JOBS=$(JOBS) tools/windows/build-deps.sh
+
+windows-smoke: windows-deps
+	tools/windows/smoke.sh
