@@ -98,7 +98,8 @@ install_packages() {
 }
 
 # apt with its sources, lists and caches under $deps/apt instead of the
-# machine's: only deb-src lines, only for the suite the pins come from.
+# machine's: only deb-src lines, only for the suite the pins come from. It
+# downloads as the caller, as apt's own user may not write in the build tree.
 private_apt() {
   local command=$1
   shift
@@ -106,12 +107,12 @@ private_apt() {
     -o Dir::Etc::SourceParts=/dev/null \
     -o Dir::State::Lists="$deps/apt/lists" \
     -o Dir::Cache="$deps/apt/cache" \
-    -o APT::Sandbox::User=root \
+    -o APT::Sandbox::User="$(id -un)" \
     "$@"
 }
 
 # Once a run, and only when a source package is fetched: main removes
-# $deps/apt at the end.
+# $deps/apt when the run ends.
 private_apt_update() {
   [ -f "$deps/apt/updated" ] && return
   mkdir -p "$deps/apt/lists/partial" "$deps/apt/cache/archives/partial"
@@ -201,7 +202,8 @@ build_libxml2() {
 
 build_googletest() {
   local toolchain=$root/cmake/mingw-w64-x86_64.cmake
-  local recipe="$GOOGLETEST_VERSION $(sha256sum <"$toolchain")"
+  local recipe
+  recipe="$GOOGLETEST_VERSION $(sha256sum <"$toolchain")"
   stamp_matches googletest "$recipe" && return
   compare_with_installed libgtest-dev "$GOOGLETEST_VERSION"
   local source build=$deps/build/googletest
@@ -220,10 +222,10 @@ main() {
   [ -f /etc/debian_version ] || die "this needs a Debian machine"
   install_packages
   mkdir -p "$deps/logs"
+  # The source index is read afresh by every run that fetches a package.
+  trap 'rm -rf "$deps/apt"' EXIT
   build_libxml2
   build_googletest
-  # The source index is read afresh whenever a package is fetched.
-  rm -rf "$deps/apt"
   "$root/tools/windows/wine-run.sh" --init
   log "Windows dependencies are ready in $prefix"
 }
