@@ -27,10 +27,10 @@ host=x86_64-w64-mingw32
 # libxml2-dev and libgtest-dev that the Linux build uses; the .dsc hashes
 # make a silently re-published package fail here. apt checks each download
 # against the archive's signed index; dpkg-source checks the tarballs against
-# the .dsc and applies Debian's patches. When Debian publishes a newer
-# libxml2 (a security update replaces the old one in the archive), set both
-# lines to the new package: `apt-get source --print-uris libxml2` with the
-# private setup below shows the version, `sha256sum` of its .dsc the hash.
+# the .dsc and applies Debian's patches. A security update replaces the
+# pinned libxml2 in Debian's archive: this script then fails, naming the
+# versions the archive holds, and the pin moves to the new one (the version
+# of the libxml2-dev the Linux build then installs) with its .dsc's SHA-256.
 readonly SUITE=bookworm
 readonly LIBXML2_VERSION=2.9.14+dfsg-1.3~deb12u6
 readonly LIBXML2_DSC_SHA256=d86ce3efb1b75d2781f72f5cdd187474c148a915d610295c85162681bb070a65
@@ -61,6 +61,7 @@ readonly LIBXML2_OPTIONS=(
   --without-modules  # no plug-ins are loaded
   --without-catalog  # external entities are never resolved
   --without-python --without-readline --without-history  # no shells, no bindings
+  # Interfaces brindle does not call:
   --without-sax1 --without-push --without-reader --without-writer
   --without-c14n --without-xinclude --without-xptr --without-schemas
   --without-schematron --without-debug --without-docbook --without-legacy
@@ -141,10 +142,13 @@ fetch_source() {
   rm -rf "$download" "$tree"
   mkdir -p "$download"
   log "Fetching Debian's source package $name $version" >&2
-  (cd "$download" && private_apt apt-get source --only-source --download-only "$name=$version") \
-    >"$deps/logs/$name-source.log" 2>&1 ||
-    die "$name $version could not be fetched: $deps/logs/$name-source.log says why; if" \
-      "Debian's archive no longer holds that version, update its pin in $0"
+  if ! (cd "$download" && private_apt apt-get source --only-source --download-only \
+    "$name=$version") >"$deps/logs/$name-source.log" 2>&1; then
+    echo "Debian's archive holds these versions of $name:" >&2
+    private_apt apt-cache showsrc --only-source "$name" | sed -n 's/^Version: /  /p' >&2
+    die "$name $version could not be fetched ($deps/logs/$name-source.log says why):" \
+      "move its pin in $0"
+  fi
   local dsc=$download/${name}_${version#*:}.dsc
   [ -f "$dsc" ] || die "no $dsc after the download"
   echo "$dsc_sha256  $dsc" | sha256sum --check --quiet ||
