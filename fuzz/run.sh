@@ -76,8 +76,10 @@ check_reach() {
   fi
   # "-runs=0" runs the corpora and fuzzes nothing.
   local log=$build/coverage-$target.log
+  mkdir -p "$build/artifacts"
   # shellcheck disable=SC2046
-  if ! "$build/fuzz_$target" $(options "$target") -runs=0 -print_coverage=1 "$@" >"$log" 2>&1; then
+  if ! "$build/fuzz_$target" $(options "$target") -runs=0 -print_coverage=1 \
+    -artifact_prefix="$build/artifacts/$target-" "$@" >"$log" 2>&1; then
     echo "fuzz_$target: an input of the corpus fails (see $log):"
     grep -a -m 1 -A 12 -e '^fuzz target:' -e 'ERROR:' -e 'runtime error:' "$log" || tail -n 20 "$log"
     return 1
