@@ -1,9 +1,11 @@
 #include "app/driver.h"
 
+#include <chrono>
 #include <csignal>
 
 #include "app/app_console.h"
 #include "console/crash_handler.h"
+#include "platform/document_lock.h"
 #include "platform/file.h"
 #include "script/parser.h"
 #include "xml/xml_library.h"
@@ -20,22 +22,28 @@ constexpr int kExitDescriptionFile = 6;
 constexpr int kExitCommandLineUpdate = 7;
 constexpr int kExitSave = 8;
 
-int OpenDocument(CConsole& console, CXmlFile& document) {
+// A run waits this long for another run on the same document, and says so
+// once it has waited the first.
+constexpr LockWait kLockWait{std::chrono::seconds(1), std::chrono::minutes(10)};
+
+int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
   const std::string& path = console.DocumentPath();
-  HRESULT hr;
-  const char* success;
-  if (PathExists(path)) {
-    console.PrintInfo("Loading document from: %s...", path.c_str());
-    hr = document.Load(path);
-    success = "XML document successfully loaded.\n\n";
-  } else if (console.IsOptionSet(kOptionCreate)) {
+  const bool create = console.IsOptionSet(kOptionCreate);
+  // From here until its save is done, this run has the document to itself.
+  HRESULT hr = S_OK;
+  if (create || PathExists(path)) {
+    hr = lock->Acquire(path, kLockWait, [&console] {
+      console.PrintInfo("Waiting for another run on this document to finish...");
+    });
+  }
+  const char* success = "XML document successfully loaded.\n\n";
+  if (SUCCEEDED(hr) && create && !PathExists(path)) {
     console.PrintInfo("Creating new in-memory document...");
     hr = document.Create();
     success = "XML document successfully created.\n\n";
   } else {
     console.PrintInfo("Loading document from: %s...", path.c_str());
-    console.PrintError("Could not open the XML document.", E_FILE_NOT_FOUND);
-    return kExitOpen;
+    if (SUCCEEDED(hr)) hr = PathExists(path) ? document.Load(path) : E_FILE_NOT_FOUND;
   }
   if (hr == S_OK) {
     console.PrintText("%s", success);
@@ -163,7 +171,8 @@ int RunProgram(int argc, char** argv) {
     return kExitInitialization;
   }
 
-  int code = OpenDocument(console, parser.GetDocument());
+  CDocumentLock lock;
+  int code = OpenDocument(console, parser.GetDocument(), &lock);
   if (code == kExitSaved) code = ApplyChanges(console, parser);
   if (code == kExitSaved) code = SaveDocument(console, parser.GetDocument());
   return code;
