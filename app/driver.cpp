@@ -7,6 +7,8 @@
 #include "console/crash_handler.h"
 #include "platform/document_lock.h"
 #include "platform/file.h"
+#include "platform/in_place_journal.h"
+#include "platform/interrupt_cleanup.h"
 #include "script/parser.h"
 #include "xml/xml_library.h"
 
@@ -25,6 +27,17 @@ constexpr int kExitSave = 8;
 // A run waits this long for another run on the same document, and says so
 // once it has waited the first.
 constexpr LockWait kLockWait{std::chrono::seconds(1), std::chrono::minutes(10)};
+
+// After FILE_E_HALF_WRITTEN for the file at path: where its previous content
+// is, and what to do with it.
+void ReportHalfWritten(CConsole& console, const std::string& path) {
+  std::string journal;
+  if (FindInPlaceJournal(path, &journal) != FILE_E_HALF_WRITTEN) return;
+  console.PrintInfo("Its previous content was kept in: %s", journal.c_str());
+  console.PrintInfo(
+      "Copy that file over the document to restore it, then delete it (or delete it alone to "
+      "keep the document as it is).");
+}
 
 int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
   const std::string& path = console.DocumentPath();
@@ -56,6 +69,7 @@ int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
     return kExitParse;
   }
   console.PrintError("Could not open the XML document.", hr);
+  if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
   return kExitOpen;
 }
 
@@ -116,9 +130,22 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
     return kExitSaved;
   }
   console.PrintError("Could not save the XML document.", hr);
-  if (!document.GetKeptCopyPath().empty()) {
-    console.PrintInfo("The complete document was kept in: %s",
-                      document.GetKeptCopyPath().c_str());
+  if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
+  const SaveReport& report = document.GetSaveReport();
+  if (!report.journal_folder.empty()) {
+    console.PrintInfo(
+        "The file has to be written in place (it has several hard links, another owner, or a "
+        "folder that takes no new files), and its previous content could not be kept first in: "
+        "%s",
+        report.journal_folder.c_str());
+  }
+  if (!report.kept_document.empty()) {
+    console.PrintInfo("The file could not be written whole, nor restored: it may be half written.");
+    console.PrintInfo("The complete document was kept in: %s", report.kept_document.c_str());
+    console.PrintInfo("Its previous content was kept in: %s", report.kept_previous.c_str());
+    console.PrintInfo(
+        "Copy either over the file, then delete both; until then, runs on the file stop before "
+        "they load or save it.");
   }
   return kExitSave;
 }
@@ -137,6 +164,8 @@ class CrashReportTargetScope {
 int RunProgram(int argc, char** argv) {
   CrashReportSettings crash_settings;
   if (GetCrashReportSettings(&crash_settings)) InstallCrashHandler(crash_settings);
+  // An interrupted run removes the temporary copy it was writing.
+  InstallInterruptCleanup();
   // A closed output pipe or a file size limit must end in a failed write,
   // reported with its exit code, never in a process killed between load
   // and save.

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/test_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -16,15 +18,12 @@ using std::chrono::milliseconds;
 
 const HRESULT kStillHeld = HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
 
-class DocumentLockTest : public testing::Test {
+class DocumentLockTest : public TestFolderFixture {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/brindle-lock-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    m_dir = pattern;
+    TestFolderFixture::SetUp();
     m_doc = m_dir / "doc.xml";
   }
-  void TearDown() override { fs::remove_all(m_dir); }
 
   static void Put(const fs::path& path) { std::ofstream(path) << "<r/>"; }
 
@@ -36,7 +35,6 @@ class DocumentLockTest : public testing::Test {
     return locked;
   }
 
-  fs::path m_dir;
   fs::path m_doc;
 };
 

@@ -2,11 +2,8 @@
 # own: they take turns (each locks the document from before its load to
 # after its save), so every run succeeds and every element lands. Then the
 # same for a document with two hard links, which is written in place.
-{
-  printf '<?xml version="1.0"?>\n<list>\n'
-  for i in $(seq 20000); do printf '<item n="%d">some text for the item</item>\n' "$i"; done
-  printf '</list>\n'
-} > doc.xml
+source "$BRINDLE_CASE_HELPERS"
+write_list 20000 doc.xml
 printf 'select root; add element $3;\n' > add.txt
 six_runs() {
   local pids=() code=0
