@@ -78,7 +78,8 @@ TEST_F(DocumentLockTest, AMissingDocumentLocksItsFolderUntilItExists) {
   ASSERT_EQ(S_OK, creator.Acquire(m_doc, {milliseconds(0), milliseconds(0)}, nullptr));
   EXPECT_TRUE(IsLocked(m_dir));
   CDocumentLock other;
-  EXPECT_EQ(kStillHeld, other.Acquire(m_dir / "other.xml", {milliseconds(0), milliseconds(50)}, nullptr));
+  EXPECT_EQ(kStillHeld,
+            other.Acquire(m_dir / "other.xml", {milliseconds(0), milliseconds(50)}, nullptr));
   // The creator saves the document and lets go: the waiter takes the file.
   EXPECT_EQ(S_OK, other.Acquire(m_doc, {milliseconds(0), milliseconds(5000)}, [&] {
     Put(m_doc);

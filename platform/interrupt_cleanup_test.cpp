@@ -24,7 +24,9 @@ class InterruptCleanupTest : public TestFolderFixture {
     close(m_folder);
     TestFolderFixture::TearDown();
   }
-  void Put(const std::string& name, const std::string& text) { std::ofstream(m_dir / name) << text; }
+  void Put(const std::string& name, const std::string& text) {
+    std::ofstream(m_dir / name) << text;
+  }
   ino_t Inode(const std::string& name) {
     struct stat status {};
     stat((m_dir / name).c_str(), &status);

@@ -392,7 +392,8 @@ HRESULT CSafeFileWriter::ReserveSpace(int file, uint64_t old_size) {
 
 HRESULT CSafeFileWriter::Overwrite(int file, uint64_t old_size) {
   HRESULT hr = CopyFileBytes(m_temp.Fd(), file, 0, m_written, CopyWrites::AtOffsets);
-  if (SUCCEEDED(hr) && m_written < old_size && ftruncate(file, static_cast<off_t>(m_written)) != 0) {
+  const off_t new_size = static_cast<off_t>(m_written);
+  if (SUCCEEDED(hr) && m_written < old_size && ftruncate(file, new_size) != 0) {
     hr = StatusFromLastError();
   }
   if (SUCCEEDED(hr) && fsync(file) != 0) hr = StatusFromLastError();

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/system_error.h"
@@ -27,9 +28,11 @@ constexpr int kCreateAttempts = 100;
 std::string NameStem(std::string_view prefix, std::string_view name, std::string_view infix) {
   const size_t room = NAME_MAX - prefix.size() - infix.size() - kRandomLength;
   size_t keep = std::min(name.size(), room);
-  while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
-    --keep;
-  }
+  // A cut before a UTF-8 continuation byte would split a character.
+  const auto continues = [&name](size_t at) {
+    return (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80;
+  };
+  while (keep > 0 && keep < name.size() && continues(keep)) --keep;
   std::string stem(prefix);
   stem += name.substr(0, keep);
   stem += infix;
