@@ -155,7 +155,7 @@ struct Sink {
 }  // namespace
 
 HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view encoding,
-                      SaveFlags flags, std::string* kept_copy) {
+                      SaveFlags flags, SaveReport* report) {
   const std::string name = encoding.empty() ? std::string("utf-8") : std::string(encoding);
   int options = 0;
   if (HasFlag(flags, SaveFlags::Indent)) options |= XML_SAVE_FORMAT;
@@ -181,6 +181,6 @@ HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view en
   if (FAILED(sink.status)) hr = sink.status;
   if (FAILED(hr)) return hr;
   hr = writer.Commit();
-  *kept_copy = writer.KeptCopyPath();
+  *report = writer.Report();
   return hr;
 }
