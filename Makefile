@@ -35,28 +35,22 @@ check-asan:
 clean:
 	rm -rf build build-asan
 
-# Fuzzing: the targets under fuzz/ in a clang build of their own
-# (build-fuzz), so the main build never needs clang. New inputs that a run
-# finds go to build-fuzz/corpus, what crashes to build-fuzz/artifacts; the
-# seeds under fuzz/corpus are only read.
-#   make fuzz        run each target for FUZZ_SECONDS seconds
-#   make fuzz-smoke  run each target for FUZZ_RUNS inputs (CI: the harnesses work)
+# Fuzzing: the targets under fuzz/ (one per fuzz/fuzz_<name>.cpp) in a clang
+# build of their own (build-fuzz), so the main build never needs clang.
+# fuzz/run.sh runs them and fuzz/README.md says what each is for. New inputs
+# that a run finds go to build-fuzz/corpus, what crashes to
+# build-fuzz/artifacts; the seeds under fuzz/corpus are only read.
+#   make fuzz           run each target for FUZZ_SECONDS seconds
+#   make fuzz-smoke     run each target for FUZZ_RUNS inputs, then check that
+#                       its seeds reach what it is meant to reach (CI)
+#   make fuzz-coverage  list, per target, what it is meant to reach and its
+#                       seeds and grown corpus do not
 FUZZ_SECONDS ?= 60
-FUZZ_RUNS ?= 2000
-FUZZ_TARGETS := description document version_info
+FUZZ_RUNS ?= 1000
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
-# fuzz_run: the limit option for each target, run one after the other.
-fuzz_run = for t in $(FUZZ_TARGETS); do \
-	  mkdir -p build-fuzz/corpus/$$t build-fuzz/artifacts; \
-	  dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
-	  echo "== fuzz_$$t $(1)"; \
-	  build-fuzz/fuzz_$$t $$dict $(1) -timeout=30 -print_final_stats=1 \
-	    -artifact_prefix=build-fuzz/artifacts/$$t- \
-	    build-fuzz/corpus/$$t fuzz/corpus/$$t </dev/null || exit 1; \
-	done
 
-.PHONY: fuzz fuzz-build fuzz-smoke
+.PHONY: fuzz fuzz-build fuzz-smoke fuzz-coverage
 
 fuzz-build:
 	@echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' | \
@@ -65,13 +59,17 @@ fuzz-build:
 	    $(SUDO) apt-get update && $(SUDO) apt-get install -y $(FUZZ_PACKAGES); }
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DBRINDLE_FUZZ=ON \
 	  -DBRINDLE_WERROR=$(WERROR) $(CMAKE_FLAGS)
-	cmake --build build-fuzz -j $(JOBS) $(addprefix --target fuzz_,$(FUZZ_TARGETS))
+	cmake --build build-fuzz -j $(JOBS) \
+	  $(addprefix --target ,$(basename $(notdir $(wildcard fuzz/fuzz_*.cpp))))
 
 fuzz: fuzz-build
-	@$(call fuzz_run,-max_total_time=$(FUZZ_SECONDS))
+	fuzz/run.sh run $(FUZZ_SECONDS)
 
 fuzz-smoke: fuzz-build
-	@$(call fuzz_run,-runs=$(FUZZ_RUNS))
+	fuzz/run.sh smoke $(FUZZ_RUNS)
+
+fuzz-coverage: fuzz-build
+	fuzz/run.sh coverage
 
 # Documentation and installation (doc/, completion/):
 #   make check-docs     the manual page formats without a warning (groff -ww,
@@ -98,3 +96,18 @@ bench:
 	  -DBRINDLE_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	bench/run.sh build-bench
+
+# Windows (tools/windows/, cmake/mingw-w64-x86_64.cmake): the mingw-w64 cross
+# compiler, Wine, and the libraries brindle.exe links (libxml2 and GoogleTest,
+# static, built from Debian's source packages) in build-windows-deps, which
+# "make clean" keeps. Installs packages (as root, or through sudo).
+#   make windows-deps   install and build all that, once; later runs say so
+#   make windows-smoke  a small program with both libraries, checked for its
+#                       DLLs and run under Wine
+.PHONY: windows-deps windows-smoke
+
+windows-deps:
+	JOBS=$(JOBS) tools/windows/build-deps.sh
+
+windows-smoke: windows-deps
+	tools/windows/smoke.sh

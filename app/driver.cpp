@@ -1,10 +1,14 @@
 #include "app/driver.h"
 
+#include <chrono>
 #include <csignal>
 
 #include "app/app_console.h"
 #include "console/crash_handler.h"
+#include "platform/document_lock.h"
 #include "platform/file.h"
+#include "platform/in_place_journal.h"
+#include "platform/interrupt_cleanup.h"
 #include "script/parser.h"
 #include "xml/xml_library.h"
 
@@ -20,22 +24,39 @@ constexpr int kExitDescriptionFile = 6;
 constexpr int kExitCommandLineUpdate = 7;
 constexpr int kExitSave = 8;
 
-int OpenDocument(CConsole& console, CXmlFile& document) {
+// A run waits this long for another run on the same document, and says so
+// once it has waited the first.
+constexpr LockWait kLockWait{std::chrono::seconds(1), std::chrono::minutes(10)};
+
+// After FILE_E_HALF_WRITTEN for the file at path: where its previous content
+// is, and what to do with it.
+void ReportHalfWritten(CConsole& console, const std::string& path) {
+  std::string journal;
+  if (FindInPlaceJournal(path, &journal) != FILE_E_HALF_WRITTEN) return;
+  console.PrintInfo("Its previous content was kept in: %s", journal.c_str());
+  console.PrintInfo(
+      "Copy that file over the document to restore it, then delete it (or delete it alone to "
+      "keep the document as it is).");
+}
+
+int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
   const std::string& path = console.DocumentPath();
-  HRESULT hr;
-  const char* success;
-  if (PathExists(path)) {
-    console.PrintInfo("Loading document from: %s...", path.c_str());
-    hr = document.Load(path);
-    success = "XML document successfully loaded.\n\n";
-  } else if (console.IsOptionSet(kOptionCreate)) {
+  const bool create = console.IsOptionSet(kOptionCreate);
+  // From here until its save is done, this run has the document to itself.
+  HRESULT hr = S_OK;
+  if (create || PathExists(path)) {
+    hr = lock->Acquire(path, kLockWait, [&console] {
+      console.PrintInfo("Waiting for another run on this document to finish...");
+    });
+  }
+  const char* success = "XML document successfully loaded.\n\n";
+  if (SUCCEEDED(hr) && create && !PathExists(path)) {
     console.PrintInfo("Creating new in-memory document...");
     hr = document.Create();
     success = "XML document successfully created.\n\n";
   } else {
     console.PrintInfo("Loading document from: %s...", path.c_str());
-    console.PrintError("Could not open the XML document.", E_FILE_NOT_FOUND);
-    return kExitOpen;
+    if (SUCCEEDED(hr)) hr = PathExists(path) ? document.Load(path) : E_FILE_NOT_FOUND;
   }
   if (hr == S_OK) {
     console.PrintText("%s", success);
@@ -48,6 +69,7 @@ int OpenDocument(CConsole& console, CXmlFile& document) {
     return kExitParse;
   }
   console.PrintError("Could not open the XML document.", hr);
+  if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
   return kExitOpen;
 }
 
@@ -108,9 +130,22 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
     return kExitSaved;
   }
   console.PrintError("Could not save the XML document.", hr);
-  if (!document.GetKeptCopyPath().empty()) {
-    console.PrintInfo("The complete document was kept in: %s",
-                      document.GetKeptCopyPath().c_str());
+  if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
+  const SaveReport& report = document.GetSaveReport();
+  if (!report.journal_folder.empty()) {
+    console.PrintInfo(
+        "The file has to be written in place (it has several hard links, another owner, or a "
+        "folder that takes no new files), and its previous content could not be kept first in: "
+        "%s",
+        report.journal_folder.c_str());
+  }
+  if (!report.kept_document.empty()) {
+    console.PrintInfo("The file could not be written whole, nor restored: it may be half written.");
+    console.PrintInfo("The complete document was kept in: %s", report.kept_document.c_str());
+    console.PrintInfo("Its previous content was kept in: %s", report.kept_previous.c_str());
+    console.PrintInfo(
+        "Copy either over the file, then delete both; until then, runs on the file stop before "
+        "they load or save it.");
   }
   return kExitSave;
 }
@@ -129,6 +164,8 @@ class CrashReportTargetScope {
 int RunProgram(int argc, char** argv) {
   CrashReportSettings crash_settings;
   if (GetCrashReportSettings(&crash_settings)) InstallCrashHandler(crash_settings);
+  // An interrupted run removes the temporary copy it was writing.
+  InstallInterruptCleanup();
   // A closed output pipe or a file size limit must end in a failed write,
   // reported with its exit code, never in a process killed between load
   // and save.
@@ -163,7 +200,8 @@ int RunProgram(int argc, char** argv) {
     return kExitInitialization;
   }
 
-  int code = OpenDocument(console, parser.GetDocument());
+  CDocumentLock lock;
+  int code = OpenDocument(console, parser.GetDocument(), &lock);
   if (code == kExitSaved) code = ApplyChanges(console, parser);
   if (code == kExitSaved) code = SaveDocument(console, parser.GetDocument());
   return code;

@@ -14,6 +14,7 @@
 #include "console/base_console.h"
 #include "console/console_version_info.h"
 #include "console/string_table.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/program_path.h"
 
 namespace {
@@ -223,6 +224,8 @@ bool MakeFolders(char* folder) {
 }
 
 void OnCrash(int signal_number, siginfo_t* info, void*) {
+  // What a save was writing goes first: the report may not get far.
+  RemoveRegisteredFiles();
   char path_buffer[kMaxPath + 64];
   Line path(path_buffer, sizeof path_buffer);
   BuildReportPath(&path);

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/test_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,16 +33,7 @@ int RunFaultingChild(const CrashReportSettings& settings) {
   return status;
 }
 
-class CrashHandlerTest : public testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/brindle-crash-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    m_dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
-  fs::path m_dir;
-};
+class CrashHandlerTest : public TestFolderFixture {};
 
 TEST_F(CrashHandlerTest, AFaultWritesAReportAndExitsWith255) {
   const CrashReportSettings settings{m_dir / "company" / "product", "probe_1.2.3.4_x86_64",

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "platform/system_error.h"
 
@@ -70,4 +72,48 @@ HRESULT WriteAll(int fd, const void* data, size_t size) {
     size -= static_cast<size_t>(written);
   }
   return S_OK;
+}
+
+HRESULT WriteAllAt(int fd, const void* data, size_t size, uint64_t offset) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = pwrite(fd, bytes, size, static_cast<off_t>(offset));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return StatusFromLastError();
+    }
+    bytes += written;
+    size -= static_cast<size_t>(written);
+    offset += static_cast<uint64_t>(written);
+  }
+  return S_OK;
+}
+
+HRESULT CopyFileBytes(int from, int to, uint64_t begin, uint64_t end, CopyWrites writes) {
+  constexpr size_t kBlock = 64 << 10;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kBlock);
+  for (uint64_t offset = begin; offset < end;) {
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kBlock, end - offset));
+    const ssize_t count = pread(from, buffer.get(), wanted, static_cast<off_t>(offset));
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return StatusFromLastError();
+    if (count == 0) return HRESULT_FROM_WIN32(ERROR_HANDLE_EOF);
+    const size_t length = static_cast<size_t>(count);
+    const HRESULT hr = writes == CopyWrites::AtOffsets
+                           ? WriteAllAt(to, buffer.get(), length, offset)
+                           : WriteAll(to, buffer.get(), length);
+    if (FAILED(hr)) return hr;
+    offset += length;
+  }
+  return S_OK;
+}
+
+HRESULT SyncFolder(int folder) {
+  if (fsync(folder) == 0) return S_OK;
+  const HRESULT hr = StatusFromLastError();
+  if (hr == E_INVALIDARG || hr == HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED) ||
+      hr == StatusFromErrno(EBADF)) {
+    return S_OK;
+  }
+  return hr;
 }

@@ -2,6 +2,7 @@
 // the opens the program needs, with failures as statuses.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/status.h"
@@ -54,3 +55,23 @@ long ReadSome(int fd, void* buffer, size_t size, HRESULT* status);
 
 // Writes all of data, retrying short writes and signals.
 HRESULT WriteAll(int fd, const void* data, size_t size);
+
+// Writes all of data at offset, retrying short writes and signals; the
+// descriptor's own offset does not move.
+HRESULT WriteAllAt(int fd, const void* data, size_t size, uint64_t offset);
+
+// How CopyFileBytes writes what it reads.
+enum class CopyWrites {
+  Appended,    // at the target's own offset, which moves on
+  AtOffsets,   // at the offsets they were read from
+};
+
+// Copies the bytes from offset begin up to end of from (read at their
+// offsets, so that from's own offset does not move) to to. A from that ends
+// early fails with ERROR_HANDLE_EOF.
+HRESULT CopyFileBytes(int from, int to, uint64_t begin, uint64_t end, CopyWrites writes);
+
+// Flushes a folder's entries (a rename, a new or removed name) to disk.
+// File systems that cannot flush a folder, and descriptors that name a
+// folder without opening it, are not a failure.
+HRESULT SyncFolder(int folder);

@@ -112,6 +112,10 @@ constexpr HRESULT HASH_E_ALGORITHM_UNAVAILABLE = MakeFailure(FACILITY_BRINDLE, 0
 constexpr HRESULT HASH_E_LIBRARY_FAILURE = MakeFailure(FACILITY_BRINDLE, 0x302);
 constexpr HRESULT HASH_E_LIBRARY_UNAVAILABLE = MakeFailure(FACILITY_BRINDLE, 0x303);
 
+// The file layer's own statuses.
+constexpr HRESULT FILE_E_HALF_WRITTEN = MakeFailure(FACILITY_BRINDLE, 0x401);
+constexpr HRESULT FILE_E_NO_STATE_FOLDER = MakeFailure(FACILITY_BRINDLE, 0x402);
+
 // An errno value that has no Win32 counterpart.
 constexpr HRESULT StatusFromErrnoCode(int error) {
   return MakeFailure(FACILITY_ERRNO, static_cast<uint32_t>(error));

@@ -100,6 +100,12 @@ constexpr StatusText kStatusTexts[] = {
      "The cryptographic library failed to compute the hash."},
     {static_cast<uint32_t>(HASH_E_LIBRARY_UNAVAILABLE),
      "The cryptographic library (OpenSSL's libcrypto) could not be loaded."},
+    {static_cast<uint32_t>(FILE_E_HALF_WRITTEN),
+     "An earlier run could not finish writing this file in place: the file may be half "
+     "written."},
+    {static_cast<uint32_t>(FILE_E_NO_STATE_FOLDER),
+     "There is no folder to keep the file's previous content in while it is written in place: "
+     "set HOME or XDG_STATE_HOME."},
 };
 
 const char* FindText(const StatusText* begin, const StatusText* end, uint32_t code) {

@@ -13,3 +13,31 @@ run_description() {
   echo "exit ${PIPESTATUS[0]}"
   if [[ -f original.xml ]] && cmp -s doc.xml original.xml; then echo "document unchanged"; fi
 }
+
+# require_strace: skips the case (exit 77) where strace is missing or may
+# not trace here.
+require_strace() {
+  command -v strace >/dev/null || { echo "strace is not installed"; exit 77; }
+  strace -o /dev/null true 2>/dev/null || { echo "processes cannot be traced here"; exit 77; }
+}
+
+# write_list COUNT FILE: writes a document of COUNT items, one a line, some
+# 55 bytes each.
+write_list() {
+  {
+    printf '<?xml version="1.0"?>\n<list>\n'
+    for i in $(seq "$1"); do printf '<item n="%d">some text for the item, and more text</item>\n' "$i"; done
+    printf '</list>\n'
+  } > "$2"
+}
+
+# writes_before_temporary FILE: how many writes a save of a copy of FILE
+# makes before it creates its temporary copy (a sanitizer build makes some
+# of its own); after that, 64 KiB goes out per write.
+writes_before_temporary() {
+  local folder
+  folder=$(mktemp -d calibrate.XXXXXX) && cp "$1" "$folder/doc.xml" || return 1
+  strace -f -o "$folder/trace" -e trace=write,openat "$BRINDLE" "$folder/doc.xml" /display:none 2>/dev/null
+  awk '/O_EXCL/ { print writes + 0; exit } / write\(/ { writes++ }' "$folder/trace"
+  rm -r "$folder"
+}

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/file.h"
+#include "platform/in_place_journal.h"
 #include "platform/text_encoding.h"
 #include "xml/entity_guard.h"
 #include "xml/load_pass.h"
@@ -109,6 +110,8 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
                      std::string* report) {
   UniqueFd fd;
   HRESULT hr = OpenForReading(path, &fd);
+  // A file that a stopped run was writing in place may be half written.
+  if (SUCCEEDED(hr)) hr = CheckForInPlaceJournal(fd.Get(), nullptr);
   if (FAILED(hr)) return hr;
   struct stat status;
   const uint64_t file_size =

@@ -157,7 +157,7 @@ struct Sink {
 }  // namespace
 
 HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view encoding,
-                      SaveFlags flags, std::string* kept_copy) {
+                      SaveFlags flags, SaveReport* report) {
   const std::string name = encoding.empty() ? std::string("utf-8") : std::string(encoding);
   // The default needs no probe: the parser reads UTF-8 without being told.
   if (xmlStrcasecmp(AsXmlChars(name), AsXmlChars("utf-8")) != 0) {
@@ -188,6 +188,6 @@ HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view en
   if (FAILED(sink.status)) hr = sink.status;
   if (FAILED(hr)) return hr;
   hr = writer.Commit();
-  *kept_copy = writer.KeptCopyPath();
+  *report = writer.Report();
   return hr;
 }

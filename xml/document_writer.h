@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/safe_file_writer.h"
 #include "platform/status.h"
 #include "xml/xml_file.h"
 
@@ -15,7 +16,7 @@
 // XML_E_UNSUPPORTED_ENCODING before any file is created, and so does a
 // document with a character the encoding cannot hold anywhere but in text
 // and attribute values (XML_E_MARKUP_NOT_IN_ENCODING). On failure the file
-// at path is as it was, except when it had to be copied into in place: then
-// *kept_copy names the complete copy kept.
+// at path is as it was, unless an in-place write could not be undone: then
+// *report names the complete document and the file's previous content.
 HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view encoding,
-                      SaveFlags flags, std::string* kept_copy);
+                      SaveFlags flags, SaveReport* report);

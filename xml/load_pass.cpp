@@ -166,20 +166,21 @@ void LoadPass::DeliverHeldText(xmlParserCtxtPtr context) {
 }
 
 void LoadPass::AddCData(xmlParserCtxtPtr context, const xmlChar* text, int length) {
-  // The library joins a section to the section right before it; blank
-  // text between them keeps them apart, as in the document. Such text is
-  // built, so that the sections stay two, and then dropped.
-  xmlNodePtr blank = nullptr;
-  if (IsDocument(context) && !m_heldText.empty() && context->node->last != nullptr &&
+  // The library joins a section to the section right before it. Sections
+  // stay apart, as in the document, whether blank text stood between them
+  // or nothing did: a save writes them side by side, and the document must
+  // load again as it was. An empty text node is put between them, so that
+  // the sections stay two, and then dropped.
+  xmlNodePtr separator = nullptr;
+  if (IsDocument(context) && context->node != nullptr && context->node->last != nullptr &&
       context->node->last->type == XML_CDATA_SECTION_NODE) {
-    DeliverHeldText(context);
-    blank = context->node->last;
+    separator = xmlAddChild(context->node, xmlNewDocText(context->myDoc, nullptr));
   }
   EndText(context);
   xmlSAX2CDataBlock(context, text, length);
-  if (blank != nullptr && blank->type == XML_TEXT_NODE) {
-    xmlUnlinkNode(blank);
-    xmlFreeNode(blank);
+  if (separator != nullptr) {
+    xmlUnlinkNode(separator);
+    xmlFreeNode(separator);
   }
 }
 

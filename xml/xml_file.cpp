@@ -65,6 +65,6 @@ HRESULT CXmlFile::Save(const std::string& path, std::string_view encoding, SaveF
   const std::string& target = path.empty() ? m_sourcePath : path;
   if (target.empty()) return E_INVALIDARG;
   m_current = xmlDocGetRootElement(m_doc.get());
-  m_keptCopyPath.clear();
-  return WriteDocument(m_doc.get(), target, encoding, flags, &m_keptCopyPath);
+  m_saveReport = SaveReport();
+  return WriteDocument(m_doc.get(), target, encoding, flags, &m_saveReport);
 }

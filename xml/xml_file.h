@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/safe_file_writer.h"
 #include "platform/status.h"
 #include "xml/attribute_index.h"
 #include "xml/child_cursor.h"
@@ -79,9 +80,9 @@ class CXmlFile {
   // document element becomes current.
   HRESULT Save(const std::string& path, std::string_view encoding, SaveFlags flags);
 
-  // After a failed Save that could not replace the file atomically and had
-  // to copy into it: the path of the complete copy that was kept, else "".
-  const std::string& GetKeptCopyPath() const { return m_keptCopyPath; }
+  // After a failed Save: what it has to tell beyond its status, such as the
+  // copies it kept when an in-place write could not be undone.
+  const SaveReport& GetSaveReport() const { return m_saveReport; }
 
   const std::string& GetSourcePath() const { return m_sourcePath; }
 
@@ -221,6 +222,6 @@ class CXmlFile {
   AttributeIndex m_attributes;
   XmlProperties m_properties;
   std::string m_parseError;  // set by the last Load that returned S_FALSE
-  std::string m_keptCopyPath;
+  SaveReport m_saveReport;
   int m_badArgument = 0;
 };

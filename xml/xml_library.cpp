@@ -1,6 +1,7 @@
 #include "xml/xml_library.h"
 
 #include <libxml/parser.h>
+#include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlversion.h>
 
@@ -34,6 +35,11 @@ HRESULT XmlLibrary::Initialize() {
     return XML_E_LIBRARY_MISMATCH;
   }
   xmlInitParser();
+  // The library grows its buffers by exactly what is added unless told
+  // otherwise: reading the text of a node made of many pieces (entity
+  // references, mixed content) then copies the whole text once per piece,
+  // quadratic wherever realloc copies instead of remapping.
+  xmlSetBufferAllocationScheme(XML_BUFFER_ALLOC_DOUBLEIT);
   xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
   xmlSetStructuredErrorFunc(nullptr, [](void*, xmlErrorPtr) {});
   xmlSetExternalEntityLoader(RefuseExternalEntity);

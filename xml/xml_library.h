@@ -19,8 +19,9 @@ class XmlLibrary {
 
   // Checks that the library found at run time is compatible with the one the
   // program was built with (XML_E_LIBRARY_MISMATCH otherwise), initialises
-  // it, silences its printing and refuses every external entity it would
-  // load. Safe to call more than once.
+  // it, makes its buffers grow by doubling, silences its printing and
+  // refuses every external entity it would load. Safe to call more than
+  // once.
   HRESULT Initialize();
 
  private:

@@ -1,24 +1,16 @@
 # The process is killed while it saves a large document: at its fourth
 # write into the temporary copy, and again just before the rename. The
 # document stays as it was each time; what a kill leaves is a hidden
-# temporary (.doc.xml.brindle-XXXXXX) that no one takes for the document,
-# and the next run neither trips on it nor leaves one of its own.
-command -v strace >/dev/null || { echo "strace is not installed"; exit 77; }
-strace -o /dev/null true 2>/dev/null || { echo "processes cannot be traced here"; exit 77; }
-{
-  printf '<?xml version="1.0"?>\n<list>\n'
-  for i in $(seq 100000); do printf '<item n="%d">some text for the item, and more text</item>\n' "$i"; done
-  printf '</list>\n'
-} > doc.xml
+# temporary (.doc.xml.brindle-XXXXXX) that no one takes for the document.
+# The next save beside it removes the temporaries of runs that died (the
+# second killed run removes the first one's), and leaves none of its own.
+source "$BRINDLE_CASE_HELPERS"
+require_strace
+write_list 100000 doc.xml
 cp doc.xml before.xml
 "$BRINDLE" before.xml /output:expected.xml /display:none || exit 1
 
-# How many writes come before the temporary exists (a sanitizer build makes
-# some of its own), counted on a copy; 64 KiB goes out per write after it.
-mkdir calibrate && cp doc.xml calibrate/doc.xml
-strace -f -o calibrate/trace -e trace=write,openat "$BRINDLE" calibrate/doc.xml /display:none 2>/dev/null
-earlier=$(awk '/O_EXCL/ { print writes + 0; exit } / write\(/ { writes++ }' calibrate/trace)
-rm -r calibrate
+earlier=$(writes_before_temporary doc.xml)
 
 # The shell's own "Killed" notices go to /dev/null.
 { strace -f -o /dev/null -e trace=write -e inject=write:signal=KILL:when=$((earlier + 4)) \

@@ -1,0 +1,237 @@
+#!/usr/bin/env bash
+# Prepares everything the Windows build of brindle needs, from Debian's own
+# packages only, on a Debian 12 machine:
+#   - installs the mingw-w64 cross compiler and Wine (apt-get, as root);
+#   - fetches Debian's source packages of libxml2 and GoogleTest at pinned
+#     versions through a private apt setup, so that the machine's own
+#     sources, lists and caches are left as they were;
+#   - cross-builds both as static libraries into build-windows-deps/prefix
+#     (libxml2 with only the parts brindle uses: see LIBXML2_OPTIONS);
+#   - makes the Wine prefix that runs the Windows programs here.
+# Everything it downloads or builds stays under build-windows-deps
+# ($BRINDLE_WINDOWS_DEPS when set). A second run finds it all in place and
+# only says so. JOBS sets the parallel compile jobs (default: nproc).
+#
+# Use: tools/windows/build-deps.sh            (as root, or with sudo at hand)
+#      cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake ...
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+deps=${BRINDLE_WINDOWS_DEPS:-$root/build-windows-deps}
+prefix=$deps/prefix
+stamps=$prefix/share/brindle-deps
+jobs=${JOBS:-$(nproc)}
+host=x86_64-w64-mingw32
+
+# The source packages, pinned. The versions are those of Debian 12's
+# libxml2-dev and libgtest-dev that the Linux build uses; the .dsc hashes
+# make a silently re-published package fail here. apt checks each download
+# against the archive's signed index; dpkg-source checks the tarballs against
+# the .dsc and applies Debian's patches. A security update replaces the
+# pinned libxml2 in Debian's archive: this script then fails, naming the
+# versions the archive holds, and the pin moves to the new one (the version
+# of the libxml2-dev the Linux build then installs) with its .dsc's SHA-256.
+readonly SUITE=bookworm
+readonly LIBXML2_VERSION=2.9.14+dfsg-1.3~deb12u6
+readonly LIBXML2_DSC_SHA256=d86ce3efb1b75d2781f72f5cdd187474c148a915d610295c85162681bb070a65
+readonly GOOGLETEST_VERSION=1.12.1-0.2
+readonly GOOGLETEST_DSC_SHA256=cc90251040c145be18d5090787d9ec79e48217c6cef3ae78eb20f0e31551404c
+
+readonly PACKAGES=(
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the cross compiler
+  wine wine64                      # runs the Windows programs and their tests
+  dpkg-dev xz-utils debian-archive-keyring  # apt-get source, its checks
+  autoconf automake libtool pkg-config  # libxml2's build, as Debian runs it
+  make cmake                       # the two builds
+)
+
+# libxml2's parts, each on only when brindle calls it or when it changes the
+# results of what brindle calls, so that the Windows program parses, selects
+# and saves exactly as the Linux one does.
+readonly LIBXML2_OPTIONS=(
+  --with-tree --with-output --with-xpath  # the document, saving, selection
+  --with-pattern     # XPath evaluates some paths by streaming with it
+  --with-valid --with-regexps  # the DTD declarations the reader inspects
+  --with-html        # the "HTML" encoding that saving may be asked for
+  --with-iso8859x    # ISO-8859-2 to -16 built in, as iconv has them on Linux
+  --without-iconv --without-icu  # encodings come from Windows' code pages
+  --without-zlib --without-lzma  # documents are never compressed
+  --without-ftp --without-http   # documents are never fetched (and no ws2_32)
+  --without-threads  # one thread only; no thread-local state to set up
+  --without-modules  # no plug-ins are loaded
+  --without-catalog  # external entities are never resolved
+  --without-python --without-readline --without-history  # no shells, no bindings
+  # Interfaces brindle does not call:
+  --without-sax1 --without-push --without-reader --without-writer
+  --without-c14n --without-xinclude --without-xptr --without-schemas
+  --without-schematron --without-debug --without-docbook --without-legacy
+)
+
+log() { printf '== %s\n' "$*"; }
+die() { printf '%s: %s\n' "$0" "$*" >&2; exit 1; }
+
+# quietly NAME COMMAND...: runs the command with its output in
+# $deps/logs/NAME.log, shown only when it fails.
+quietly() {
+  local name=$1
+  shift
+  mkdir -p "$deps/logs"
+  if ! "$@" >"$deps/logs/$name.log" 2>&1; then
+    tail -n 40 "$deps/logs/$name.log" >&2
+    die "$name failed (whole output: $deps/logs/$name.log)"
+  fi
+}
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+  local missing=() package
+  for package in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  log "Installing ${missing[*]}"
+  as_root apt-get update
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+# apt with its sources, lists and caches under $deps/apt instead of the
+# machine's: only deb-src lines, only for the suite the pins come from. It
+# downloads as the caller, as apt's own user may not write in the build tree.
+private_apt() {
+  local command=$1
+  shift
+  "$command" -o Dir::Etc::SourceList="$deps/apt/sources.list" \
+    -o Dir::Etc::SourceParts=/dev/null \
+    -o Dir::State::Lists="$deps/apt/lists" \
+    -o Dir::Cache="$deps/apt/cache" \
+    -o APT::Sandbox::User="$(id -un)" \
+    "$@"
+}
+
+# Once a run, and only when a source package is fetched: main removes
+# $deps/apt when the run ends.
+private_apt_update() {
+  [ -f "$deps/apt/updated" ] && return
+  mkdir -p "$deps/apt/lists/partial" "$deps/apt/cache/archives/partial"
+  local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+  cat >"$deps/apt/sources.list" <<EOF
+deb-src [signed-by=$keyring] http://deb.debian.org/debian $SUITE main
+deb-src [signed-by=$keyring] http://deb.debian.org/debian $SUITE-updates main
+deb-src [signed-by=$keyring] http://deb.debian.org/debian-security $SUITE-security main
+EOF
+  log "Reading Debian's source index ($SUITE)"
+  quietly apt-update private_apt apt-get update
+  touch "$deps/apt/updated"
+}
+
+# fetch_source NAME VERSION DSC_SHA256: leaves the patched source tree in
+# $deps/src/NAME-VERSION and prints that path.
+fetch_source() {
+  local name=$1 version=$2 dsc_sha256=$3
+  local tree=$deps/src/$name-$version
+  if [ -f "$tree/.fetched" ]; then
+    echo "$tree"
+    return
+  fi
+  private_apt_update >&2
+  local download=$deps/src/download
+  rm -rf "$download" "$tree"
+  mkdir -p "$download"
+  log "Fetching Debian's source package $name $version" >&2
+  if ! (cd "$download" && private_apt apt-get source --only-source --download-only \
+    "$name=$version") >"$deps/logs/$name-source.log" 2>&1; then
+    echo "Debian's archive holds these versions of $name:" >&2
+    private_apt apt-cache showsrc --only-source "$name" | sed -n 's/^Version: /  /p' >&2
+    die "$name $version could not be fetched ($deps/logs/$name-source.log says why):" \
+      "move its pin in $0"
+  fi
+  local dsc=$download/${name}_${version#*:}.dsc
+  [ -f "$dsc" ] || die "no $dsc after the download"
+  echo "$dsc_sha256  $dsc" | sha256sum --check --quiet ||
+    die "$dsc does not have the pinned SHA-256 $dsc_sha256"
+  # Unpacks the upstream tarball, checks it against the .dsc, applies
+  # Debian's patches. Its log says that the uploader's signature of the .dsc
+  # was not checked (that needs the maintainers' keyring): the check that
+  # counts is apt's, of every file against the archive's signed index.
+  quietly "$name-unpack" dpkg-source --no-copy -x "$dsc" "$tree"
+  local unpacked
+  unpacked=$(dpkg-parsechangelog -l "$tree/debian/changelog" -S Version)
+  [ "$unpacked" = "$version" ] || die "$tree is version $unpacked, not $version"
+  rm -rf "$download"
+  touch "$tree/.fetched"
+  echo "$tree"
+}
+
+# Says when the Linux build links another libxml2 or GoogleTest than the
+# Windows build: both work, but they may then differ in a fix.
+compare_with_installed() {
+  local package=$1 version=$2 installed
+  installed=$(dpkg-query -W -f='${Version}' "$package" 2>/dev/null || true)
+  if [ -n "$installed" ] && [ "$installed" != "$version" ]; then
+    printf 'note: %s %s is installed, the Windows build uses %s\n' "$package" "$installed" "$version"
+  fi
+}
+
+# A stamp records what was built with what; a changed pin or option list
+# rebuilds.
+stamp_matches() { [ -f "$stamps/$1" ] && [ "$(cat "$stamps/$1")" = "$2" ]; }
+write_stamp() { mkdir -p "$stamps" && printf '%s' "$2" >"$stamps/$1"; }
+
+build_libxml2() {
+  local recipe="$LIBXML2_VERSION ${LIBXML2_OPTIONS[*]}"
+  stamp_matches libxml2 "$recipe" && return
+  compare_with_installed libxml2-dev "$LIBXML2_VERSION"
+  local source build=$deps/build/libxml2
+  source=$(fetch_source libxml2 "$LIBXML2_VERSION" "$LIBXML2_DSC_SHA256")
+  log "Building libxml2 $LIBXML2_VERSION for $host"
+  # Debian's patches change Makefile.am and configure.ac; its own build
+  # regenerates the build files from them (dh_autoreconf), and so does this.
+  quietly libxml2-autoreconf autoreconf -fi "$source"
+  rm -rf "$build"
+  mkdir -p "$build"
+  (cd "$build" && quietly libxml2-configure "$source/configure" --host=$host \
+    --prefix="$prefix" --enable-static --disable-shared CC=$host-gcc-posix CFLAGS=-O2 \
+    "${LIBXML2_OPTIONS[@]}")
+  # The library, its headers and its pkg-config file; not xmllint, the
+  # documentation or the test programs.
+  quietly libxml2-build make -C "$build" -j"$jobs" libxml2.la
+  quietly libxml2-install make -C "$build" install-libLTLIBRARIES install-pkgconfigDATA
+  quietly libxml2-install-headers make -C "$build/include" install
+  write_stamp libxml2 "$recipe"
+}
+
+build_googletest() {
+  local toolchain=$root/cmake/mingw-w64-x86_64.cmake
+  local recipe
+  recipe="$GOOGLETEST_VERSION $(sha256sum <"$toolchain")"
+  stamp_matches googletest "$recipe" && return
+  compare_with_installed libgtest-dev "$GOOGLETEST_VERSION"
+  local source build=$deps/build/googletest
+  source=$(fetch_source googletest "$GOOGLETEST_VERSION" "$GOOGLETEST_DSC_SHA256")
+  log "Building GoogleTest $GOOGLETEST_VERSION for $host"
+  rm -rf "$build"
+  quietly googletest-configure cmake -S "$source" -B "$build" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
+  quietly googletest-build cmake --build "$build" -j "$jobs"
+  quietly googletest-install cmake --install "$build"
+  write_stamp googletest "$recipe"
+}
+
+main() {
+  [ -f /etc/debian_version ] || die "this needs a Debian machine"
+  install_packages
+  mkdir -p "$deps/logs"
+  # The source index is read afresh by every run that fetches a package.
+  trap 'rm -rf "$deps/apt"' EXIT
+  build_libxml2
+  build_googletest
+  "$root/tools/windows/wine-run.sh" --init
+  log "Windows dependencies are ready in $prefix"
+}
+
+main "$@"
