@@ -107,7 +107,7 @@ std::string VariableText(const CParser& parser, std::string_view name) {
   if (value == nullptr || !value->IsString()) {
     fuzz::Violation("a probe variable is not a string", name);
   }
-  return value->String();
+  return std::string(value->String());
 }
 
 void Fixture::Probe() {
