@@ -12,6 +12,7 @@ constexpr NamedValue kApplicationOptions[] = {
     {"indent", kOptionIndent},
     {"nodeclaration", kOptionNoDeclaration},
     {"output", kOptionOutput},
+    {"preserve", kOptionPreserve},
 };
 
 constexpr char kDefaultEncoding[] = "utf-8";
@@ -21,7 +22,7 @@ constexpr HRESULT kPathTooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
 constexpr char kUsage[] =
     "<xmlfile> [[<descfile>] | [<querystring> <value>]] [<args>...]\n"
     "\t[/batch] [/create] [/display [<level> [<mode>]]] [/encoding <value>]\n"
-    "\t[/indent] [/nodeclaration] [/output <path>] [/?]\n"
+    "\t[/indent] [/nodeclaration] [/output <path>] [/preserve] [/?]\n"
     "\n"
     "Where:\n"
     "\n"
@@ -56,6 +57,8 @@ constexpr char kUsage[] =
     "  /indent        Enables indenting of the output file.\n"
     "  /nodeclaration Omits XML declaration in the output file.\n"
     "  /output        Specifies an alternate output path and/or filename.\n"
+    "  /preserve      Leaves every byte of the file that no change touches as it is:\n"
+    "                 its layout, encoding and declaration stay (not with /indent).\n"
     "  /?             Displays this help message.\n";
 
 }  // namespace
@@ -134,6 +137,11 @@ bool CConsole::Validate() {
   if (IsOptionSet(kOptionHelp)) return false;
   if (!m_pathError.empty()) {
     SetValidationError(m_pathError, S_OK);
+    return false;
+  }
+  if (IsOptionSet(kOptionPreserve) && IsOptionSet(kOptionIndent)) {
+    SetValidationError("/preserve keeps the document's own layout: it cannot be used with /indent.",
+                       S_OK);
     return false;
   }
   if (IsOptionSet(kOptionBatch)) {

@@ -15,6 +15,7 @@ constexpr uint32_t kOptionEncoding = 0x20002;
 constexpr uint32_t kOptionIndent = 0x20003;
 constexpr uint32_t kOptionNoDeclaration = 0x20004;
 constexpr uint32_t kOptionOutput = 0x20005;
+constexpr uint32_t kOptionPreserve = 0x20006;
 
 class CConsole : public CBaseConsole {
  public:

@@ -90,6 +90,11 @@ constexpr StatusText kStatusTexts[] = {
     {static_cast<uint32_t>(XML_E_MARKUP_NOT_IN_ENCODING),
      "The encoding cannot represent a character of a name, comment, processing instruction, "
      "CDATA section or DTD."},
+    {static_cast<uint32_t>(XML_E_NOT_PRESERVABLE),
+     "The document's encoding does not give its bytes back exactly, so its layout cannot be "
+     "kept."},
+    {static_cast<uint32_t>(XML_E_SOURCE_MISMATCH),
+     "The document's text could not be matched with its nodes, so its layout cannot be kept."},
     {static_cast<uint32_t>(SCRIPT_E_NESTING_TOO_DEEP), "Function calls are nested too deeply."},
     {static_cast<uint32_t>(SCRIPT_E_UTF16BE_FILE),
      "The file is in UTF-16 big-endian, which is not supported; save it as UTF-8."},

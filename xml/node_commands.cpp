@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "xml/change_marks.h"
 #include "xml/namespace_scope.h"
 #include "xml/node_tree.h"
 #include "xml/xml_chars.h"
@@ -104,6 +105,7 @@ HRESULT CXmlFile::AddRoot(std::string_view name) {
   m_current = element;
   xmlNodePtr replaced = xmlDocSetRootElement(m_doc.get(), element);
   if (replaced != nullptr) xmlFreeNode(replaced);
+  MarkChildrenChanged(reinterpret_cast<xmlNodePtr>(m_doc.get()));
   return S_OK;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "xml/change_marks.h"
 #include "xml/xml_chars.h"
 #include "xml/xml_names.h"
 
@@ -69,6 +70,7 @@ void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
     parent->children = child;
   }
   parent->last = child;
+  MarkChildrenChanged(parent);
 }
 
 bool IsInContentOf(const xmlNode* node, const xmlNode* ancestor) {
@@ -79,6 +81,7 @@ bool IsInContentOf(const xmlNode* node, const xmlNode* ancestor) {
 }
 
 void RemoveSubtree(xmlNodePtr node) {
+  MarkChildrenChanged(node->parent);
   xmlUnlinkNode(node);
   xmlFreeNode(node);
 }
@@ -100,10 +103,12 @@ HRESULT ReplaceContent(xmlNodePtr node, std::string_view text) {
   if (node->type == XML_ATTRIBUTE_NODE) {
     // Looks the attribute up by namespace and name, which identify it, and
     // stores the value as one text node (unparsed), keeping ID tables right.
-    return xmlSetNsProp(node->parent, node->ns, node->name, AsXmlChars(content)) != nullptr
-               ? S_OK
-               : E_OUTOFMEMORY;
+    xmlAttrPtr attribute = xmlSetNsProp(node->parent, node->ns, node->name, AsXmlChars(content));
+    if (attribute == nullptr) return E_OUTOFMEMORY;
+    MarkAttributeSet(attribute, false);
+    return S_OK;
   }
+  MarkContentReplaced(node);
   if (node->type != XML_ELEMENT_NODE) {
     // For these kinds the library copies the text as it stands.
     xmlNodeSetContent(node, AsXmlChars(content));

@@ -5,6 +5,9 @@
 
 #include "xml/document_reader.h"
 #include "xml/document_writer.h"
+#include "xml/preserving_writer.h"
+#include "xml/source_map.h"
+#include "xml/source_text.h"
 
 void CXmlFile::DocFree::operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
 
@@ -32,19 +35,29 @@ HRESULT CXmlFile::Refuse(int argument) {
 
 HRESULT CXmlFile::Create() {
   m_sourcePath.clear();
+  m_source.reset();
   xmlDocPtr doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
   if (doc == nullptr) return E_OUTOFMEMORY;
   ReplaceDocument(doc);
   return S_OK;
 }
 
-HRESULT CXmlFile::Load(const std::string& path) {
+HRESULT CXmlFile::Load(const std::string& path, LoadFlags flags) {
   HRESULT hr = Create();
   if (FAILED(hr)) return hr;
   xmlDocPtr doc = nullptr;
   m_parseError.clear();
-  hr = ReadDocument(path, m_properties, &doc, &m_parseError);
+  const bool keep_source = (static_cast<unsigned>(flags) & static_cast<unsigned>(LoadFlags::KeepSource)) != 0;
+  std::string bytes;
+  hr = ReadDocument(path, m_properties, &doc, &m_parseError, keep_source ? &bytes : nullptr);
   if (hr != S_OK) return hr;
+  if (keep_source) {
+    m_source = std::make_unique<SourceText>(std::move(bytes));
+    if (SUCCEEDED(m_source->Status())) {
+      const HRESULT mapped = MapSource(doc, m_source->Text());
+      if (FAILED(mapped)) m_source->Fail(mapped);
+    }
+  }
   // Numbers the elements once, so that sorting XPath results into document
   // order compares numbers instead of walking the tree (unions on large
   // documents would otherwise take minutes).
@@ -66,5 +79,13 @@ HRESULT CXmlFile::Save(const std::string& path, std::string_view encoding, SaveF
   if (target.empty()) return E_INVALIDARG;
   m_current = xmlDocGetRootElement(m_doc.get());
   m_saveReport = SaveReport();
+  m_savedUnchanged = false;
+  if (HasFlag(flags, SaveFlags::Preserve)) {
+    if (HasFlag(flags, SaveFlags::Indent)) return E_INVALIDARG;
+    if (m_source) {
+      return WritePreserved(m_doc.get(), *m_source, target, encoding, flags, target == m_sourcePath,
+                            &m_saveReport, &m_savedUnchanged);
+    }
+  }
   return WriteDocument(m_doc.get(), target, encoding, flags, &m_saveReport);
 }
