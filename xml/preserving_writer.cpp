@@ -139,9 +139,16 @@ void AppendQualifiedName(const xmlNs* ns, const xmlChar* name, std::string* out)
   out->append(AsChars(name));
 }
 
-bool HasTextChild(const xmlNode* element) {
+// Text, CDATA sections and entity references are content: no line ends
+// are put around them.
+bool IsContent(const xmlNode* node) {
+  return node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE ||
+         node->type == XML_ENTITY_REF_NODE;
+}
+
+bool HasContentChild(const xmlNode* element) {
   for (const xmlNode* child = element->children; child != nullptr; child = child->next) {
-    if (child->type == XML_TEXT_NODE || child->type == XML_ENTITY_REF_NODE) return true;
+    if (IsContent(child)) return true;
   }
   return false;
 }
@@ -381,7 +388,7 @@ void TreeWriter::OpenKeptElement(xmlNodePtr element, size_t offset) {
   // New children need the layout; others are copied with theirs.
   if (frame.pos == kNoSource || frame.read_regions) {
     frame.indent = m_layout.IndentationAt(offset);
-    frame.lines = m_layout.StartsLine(offset) && !HasTextChild(element);
+    frame.lines = m_layout.StartsLine(offset) && !HasContentChild(element);
   }
   m_frames.push_back(std::move(frame));
 }
@@ -482,7 +489,7 @@ void TreeWriter::WriteNewStartTag(const xmlNode* element) {
 
 std::string TreeWriter::NewSeparator(const Frame& frame, const xmlNode* child) {
   // White space next to text would become part of it.
-  if (IsText(child) || frame.last == Last::Text || frame.preserve) return {};
+  if (IsContent(child) || frame.last == Last::Text || frame.preserve) return {};
   std::string separator;
   if (frame.last == Last::Markup) {
     separator = frame.separator;
@@ -534,7 +541,7 @@ void TreeWriter::PlaceNew(xmlNodePtr child) {
       inner.next = child->children;
       inner.pos = kNoSource;
       inner.preserve = PreservesSpace(frame.preserve, child);
-      inner.lines = line_feed != std::string::npos && !HasTextChild(child);
+      inner.lines = line_feed != std::string::npos && !HasContentChild(child);
       if (inner.lines) inner.indent = separator.substr(line_feed + 1);
       inner.close = Close::WrittenEndTag;
       inner.end_tag = "</";
