@@ -138,6 +138,9 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
     return kExitSaved;
   }
   console.PrintError("Could not save the XML document.", hr);
+  if (hr == XML_E_NOT_PRESERVABLE || hr == XML_E_SOURCE_MISMATCH) {
+    console.PrintInfo("Without /preserve the document can be saved, written anew.");
+  }
   if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
   const SaveReport& report = document.GetSaveReport();
   if (!report.journal_folder.empty()) {

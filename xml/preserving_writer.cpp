@@ -210,6 +210,11 @@ class TreeWriter {
     std::string end_tag;        // for Close::WrittenEndTag
     Last last = Last::Start;
     std::string separator;      // before the last thing written, for a new sibling after it
+    // Whether the last element written laid its children out on lines, so
+    // that a new sibling does the same: an element of the source that spans
+    // lines, or a new one with lines.
+    size_t last_kept = kNoSource;  // the source offset of the last node, when kept
+    bool last_lines = true;
     bool new_on_line = false;   // a new child went on a line of its own
   };
 
@@ -237,11 +242,13 @@ class TreeWriter {
   void OpenKeptElement(xmlNodePtr element, size_t offset);
   void RebuildStartTag(xmlNodePtr element, size_t offset, const StartTagSpans& tag, bool open_up);
   void WriteChangedLeaf(const xmlNode* node, size_t offset);
+  void AppendAttributes(const xmlNode* element, bool only_new, char quote);
   void WriteNewStartTag(const xmlNode* element);
   std::string NewSeparator(const Frame& frame, const xmlNode* child);
   void WriteRegion(size_t until, bool before_text, Lexeme* end_tag);
   void ResolveRegion(const Frame& frame, size_t region_begin);
   void WriteClosingLine(const Frame& frame, std::string_view before_end_tag);
+  bool SpansLines(size_t pos) const;
   Lexeme FindEndTag(size_t pos);
   void CloseFrame();
 
@@ -304,6 +311,7 @@ void TreeWriter::PlaceKept(xmlNodePtr child, size_t offset) {
     WriteRegion(offset, IsText(child), nullptr);
     frame.last = IsText(child) ? Last::Text : Last::Markup;
     frame.separator = m_layout.SeparatorBefore(offset);
+    frame.last_kept = offset;
     if (!changed) {
       const size_t end = m_lexer.NodeEnd(offset);
       if (end == MarkupLexer::kInvalid) return Fail();
@@ -439,24 +447,14 @@ void TreeWriter::RebuildStartTag(xmlNodePtr element, size_t offset, const StartT
     }
     attribute = NextOriginal<xmlAttr>(attribute->next, AttributeState);
   }
-  // Every attribute of the source in the tree must have been found there.
-  if (declaration != nullptr || attribute != nullptr) return Fail();
-  for (xmlNsPtr ns = element->nsDef; ns != nullptr; ns = ns->next) {
-    if (DeclarationState(ns) != kAttributeNew) continue;
-    m_buffer.append(" xmlns");
-    if (ns->prefix != nullptr) m_buffer.append(":").append(AsChars(ns->prefix));
-    m_buffer.append("=\"");
-    AppendEscapedValue(ns->href != nullptr ? AsChars(ns->href) : "", '"', &m_buffer);
-    m_buffer.push_back('"');
-  }
-  for (xmlAttrPtr added = element->properties; added != nullptr; added = added->next) {
-    if (AttributeState(added) != kAttributeNew) continue;
-    m_buffer.push_back(' ');
-    AppendQualifiedName(added->ns, added->name, &m_buffer);
-    m_buffer.append("=\"");
-    AppendEscapedValue(AttributeValue(added), '"', &m_buffer);
-    m_buffer.push_back('"');
-  }
+  // Every attribute in the tree must have been found in the source. A
+  // declaration may not: the document type's default for an xmlns
+  // attribute, which a load adds again.
+  if (attribute != nullptr) return Fail();
+  // New ones in the quotes of the element's last, else of the document.
+  const char quote = m_attributes.empty() ? m_layout.AttributeQuote()
+                                          : m_text[m_attributes.back().value_begin - 1];
+  AppendAttributes(element, true, quote);
   if (open_up) {
     m_buffer.push_back('>');
   } else {
@@ -465,25 +463,37 @@ void TreeWriter::RebuildStartTag(xmlNodePtr element, size_t offset, const StartT
   Put(m_buffer);
 }
 
-void TreeWriter::WriteNewStartTag(const xmlNode* element) {
-  m_buffer.assign("<");
-  AppendQualifiedName(element->ns, element->name, &m_buffer);
+// Appends to m_buffer the namespace declarations and then the attributes
+// of element, each after one blank; only the new ones with only_new.
+void TreeWriter::AppendAttributes(const xmlNode* element, bool only_new, char quote) {
   for (const xmlNs* ns = element->nsDef; ns != nullptr; ns = ns->next) {
+    if (only_new && DeclarationState(ns) != kAttributeNew) continue;
     m_buffer.append(" xmlns");
     if (ns->prefix != nullptr) m_buffer.append(":").append(AsChars(ns->prefix));
-    m_buffer.append("=\"");
-    AppendEscapedValue(ns->href != nullptr ? AsChars(ns->href) : "", '"', &m_buffer);
-    m_buffer.push_back('"');
+    m_buffer.append("=").append(1, quote);
+    AppendEscapedValue(ns->href != nullptr ? AsChars(ns->href) : "", quote, &m_buffer);
+    m_buffer.push_back(quote);
   }
   for (const xmlAttr* attribute = element->properties; attribute != nullptr;
        attribute = attribute->next) {
+    if (only_new && AttributeState(attribute) != kAttributeNew) continue;
     m_buffer.push_back(' ');
     AppendQualifiedName(attribute->ns, attribute->name, &m_buffer);
-    m_buffer.append("=\"");
-    AppendEscapedValue(AttributeValue(attribute), '"', &m_buffer);
-    m_buffer.push_back('"');
+    m_buffer.append("=").append(1, quote);
+    AppendEscapedValue(AttributeValue(attribute), quote, &m_buffer);
+    m_buffer.push_back(quote);
   }
-  m_buffer.append(element->children != nullptr ? ">" : "/>");
+}
+
+void TreeWriter::WriteNewStartTag(const xmlNode* element) {
+  m_buffer.assign("<");
+  AppendQualifiedName(element->ns, element->name, &m_buffer);
+  AppendAttributes(element, false, m_layout.AttributeQuote());
+  if (element->children != nullptr) {
+    m_buffer.push_back('>');
+  } else {
+    m_buffer.append(m_layout.EmptyElementEnd());
+  }
   Put(m_buffer);
 }
 
@@ -512,8 +522,10 @@ void TreeWriter::PlaceNew(xmlNodePtr child) {
   Put(separator);
   const size_t line_feed = separator.rfind('\n');
   if (line_feed != std::string::npos) frame.new_on_line = true;
+  const size_t previous_kept = frame.last_kept;
   frame.last = IsText(child) ? Last::Text : Last::Markup;
   frame.separator = separator;
+  frame.last_kept = kNoSource;
   m_buffer.clear();
   switch (child->type) {
     case XML_TEXT_NODE:
@@ -536,12 +548,16 @@ void TreeWriter::PlaceNew(xmlNodePtr child) {
     case XML_ELEMENT_NODE: {
       WriteNewStartTag(child);
       if (child->children == nullptr) return;
+      // Its children are laid out as the element before it laid out its own.
+      const bool lines =
+          previous_kept != kNoSource ? SpansLines(previous_kept) : frame.last_lines;
       Frame inner;
       inner.parent = child;
       inner.next = child->children;
       inner.pos = kNoSource;
       inner.preserve = PreservesSpace(frame.preserve, child);
-      inner.lines = line_feed != std::string::npos && !HasContentChild(child);
+      inner.lines = lines && line_feed != std::string::npos && !HasContentChild(child);
+      frame.last_lines = inner.lines;
       if (inner.lines) inner.indent = separator.substr(line_feed + 1);
       inner.close = Close::WrittenEndTag;
       inner.end_tag = "</";
@@ -637,6 +653,14 @@ void TreeWriter::WriteClosingLine(const Frame& frame, std::string_view before_en
     return;
   }
   if (frame.last != Last::Text) Put(before_end_tag);
+}
+
+// Whether the node at pos is an element with content over several lines;
+// an element without content tells nothing, and counts as one.
+bool TreeWriter::SpansLines(size_t pos) const {
+  if (m_lexer.Next(pos).token != Token::StartTag) return true;
+  const size_t end = m_lexer.NodeEnd(pos);
+  return end == MarkupLexer::kInvalid || Slice(pos, end).find('\n') != std::string_view::npos;
 }
 
 Lexeme TreeWriter::FindEndTag(size_t pos) {

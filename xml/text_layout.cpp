@@ -78,6 +78,38 @@ const std::string& TextLayout::IndentStep() {
   return m_indentStep;
 }
 
+void TextLayout::CountTagStyles() {
+  if (m_tagStylesCounted) return;
+  m_tagStylesCounted = true;
+  const std::string_view sample = m_text.substr(0, kStepSample);
+  long spaced = 0;
+  long quotes = 0;  // single minus double
+  for (size_t slash = sample.find("/>"); slash != std::string_view::npos;
+       slash = sample.find("/>", slash + 2)) {
+    spaced += slash > 0 && sample[slash - 1] == ' ' ? 1 : -1;
+  }
+  for (size_t equals = sample.find('='); equals != std::string_view::npos;
+       equals = sample.find('=', equals + 1)) {
+    size_t quote = equals + 1;
+    while (quote < sample.size() && sample[quote] == ' ') ++quote;
+    if (quote < sample.size() && (sample[quote] == '"' || sample[quote] == '\'')) {
+      quotes += sample[quote] == '\'' ? 1 : -1;
+    }
+  }
+  m_spaceBeforeSlash = spaced > 0;
+  m_quote = quotes > 0 ? '\'' : '"';
+}
+
+std::string_view TextLayout::EmptyElementEnd() {
+  CountTagStyles();
+  return m_spaceBeforeSlash ? " />" : "/>";
+}
+
+char TextLayout::AttributeQuote() {
+  CountTagStyles();
+  return m_quote;
+}
+
 size_t TextLayout::LineBegin(size_t pos) const {
   const size_t floor = pos > kLongestLine ? pos - kLongestLine : 0;
   for (size_t i = pos; i > floor; --i) {

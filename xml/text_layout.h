@@ -21,6 +21,13 @@ class TextLayout {
   // text indents with tabs, else two spaces.
   const std::string& IndentStep();
 
+  // How the text closes an empty element: " />" when most of its empty
+  // elements end so, else "/>".
+  std::string_view EmptyElementEnd();
+
+  // The quote character most of the text's attribute values stand in.
+  char AttributeQuote();
+
   // The indentation of the line on which pos lies: its leading spaces and
   // tabs.
   std::string_view IndentationAt(size_t pos) const;
@@ -38,7 +45,13 @@ class TextLayout {
   // kLongestLine (a document of one huge line has no indentation).
   size_t LineBegin(size_t pos) const;
 
+  // Counts what EmptyElementEnd and AttributeQuote choose from.
+  void CountTagStyles();
+
   std::string_view m_text;
   std::string m_lineEnd;
   std::string m_indentStep;
+  bool m_tagStylesCounted = false;
+  bool m_spaceBeforeSlash = false;
+  char m_quote = '"';
 };

@@ -29,6 +29,18 @@ TEST(TextLayoutTest, IndentStepIsTheMostCommonIncrease) {
   for (const auto& c : kCases) EXPECT_EQ(c.step, TextLayout(c.text).IndentStep()) << c.text;
 }
 
+TEST(TextLayoutTest, TagStylesAreTheMostCommon) {
+  TextLayout spaced("<a x='1'><b y='2' /><c /><d/></a>");
+  EXPECT_EQ(" />", spaced.EmptyElementEnd());
+  EXPECT_EQ('\'', spaced.AttributeQuote());
+  TextLayout tight("<a x=\"1\" y = '2' z=\"3\"><b/></a>");
+  EXPECT_EQ("/>", tight.EmptyElementEnd());
+  EXPECT_EQ('"', tight.AttributeQuote());
+  TextLayout none("<a>text</a>");
+  EXPECT_EQ("/>", none.EmptyElementEnd());
+  EXPECT_EQ('"', none.AttributeQuote());
+}
+
 TEST(TextLayoutTest, LinesAndSeparators) {
   const std::string text = "<a>\r\n\t\t<b/> <c/>\n\n   <d/><e/>";
   const TextLayout layout(text);
