@@ -35,17 +35,19 @@ uintptr_t Marks(const xmlNode* node) {
 bool IsChanged(const xmlNode* node) { return (Slot(node->_private) & kChangeMarks) != 0; }
 
 void SetSourceOffset(xmlNodePtr node, size_t offset) {
-  node->_private = AsSlot((static_cast<uintptr_t>(offset) + 1) << kMarkBits |
-                          (Slot(node->_private) & kBlankTextIsNode));
+  node->_private = AsSlot((static_cast<uintptr_t>(offset) + 1) << kMarkBits | Marks(node));
 }
 
-void SetBlankTextIsNode(xmlNodePtr element) {
-  element->_private = AsSlot(Slot(element->_private) | kBlankTextIsNode);
+void SetChildrenMapped(xmlNodePtr parent, bool blank_text_is_node) {
+  parent->_private = AsSlot(Slot(parent->_private) | kChildrenMapped |
+                            (blank_text_is_node ? kBlankTextIsNode : 0));
 }
 
 void MarkChildrenChanged(xmlNodePtr parent) { Mark(parent, kMarkChildren); }
 
 void MarkContentReplaced(xmlNodePtr node) { Mark(node, kMarkContent); }
+
+void MarkNew(xmlNodePtr node) { node->_private = AsSlot(Slot(node->_private) | kNewNode); }
 
 void MarkAttributeSet(xmlAttrPtr attribute, bool created) {
   SetState(&attribute->_private, created);

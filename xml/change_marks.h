@@ -6,7 +6,7 @@
 // attributes and namespace declarations, which nothing else in the program
 // uses, so that a node carries them through every command and they die with
 // it. A node's slot holds its source offset plus one (0: the node has no
-// source, such as a node a command made) shifted left by kMarkBits, over
+// source, or none mapped yet: source_map.h) shifted left by kMarkBits, over
 // the mark bits below. An attribute's or a declaration's slot holds only
 // kAttributeNew or kAttributeChanged (0: as in the source).
 //
@@ -31,10 +31,15 @@ constexpr uintptr_t kMarkAttributes = 1;  // an attribute or declaration of the 
 constexpr uintptr_t kMarkContent = 2;     // the content was replaced: all children are new
 constexpr uintptr_t kMarkChildren = 4;    // a child was added or removed
 constexpr uintptr_t kMarkDescendant = 8;  // a node below changed
-// Set with the offset, not a change: whitespace-only text in the element's
-// source content was a text node (xml:space="preserve"), not layout.
-constexpr uintptr_t kBlankTextIsNode = 16;
-constexpr int kMarkBits = 5;
+// Set with the offsets of the children (source_map.h), not changes: the
+// children of the element or document have their offsets, and
+// whitespace-only text in its source content was a text node
+// (xml:space="preserve"), not layout.
+constexpr uintptr_t kChildrenMapped = 16;
+constexpr uintptr_t kBlankTextIsNode = 32;
+// A node that a command made: it has no source, nor has anything below it.
+constexpr uintptr_t kNewNode = 64;
+constexpr int kMarkBits = 7;
 constexpr uintptr_t kChangeMarks = kMarkAttributes | kMarkContent | kMarkChildren | kMarkDescendant;
 
 // States of an attribute or namespace declaration.
@@ -48,13 +53,16 @@ size_t SourceOffset(const _xmlNode* node);
 uintptr_t Marks(const _xmlNode* node);
 bool IsChanged(const _xmlNode* node);
 
-// Records where node begins in the source text. REQUIRES: node has no marks.
+// Records where node begins in the source text; its marks stay.
 void SetSourceOffset(_xmlNode* node, size_t offset);
-void SetBlankTextIsNode(_xmlNode* element);
+// Adds kChildrenMapped, and kBlankTextIsNode with blank_text_is_node.
+void SetChildrenMapped(_xmlNode* parent, bool blank_text_is_node);
 
 // What the node commands call for each change, with the node changed:
 // a child appended to or removed from parent (an element or the document);
 void MarkChildrenChanged(_xmlNode* parent);
+// a node made by a command put into the tree;
+void MarkNew(_xmlNode* node);
 // node's content replaced (an element's children, or the text of a text,
 // CDATA, comment or processing-instruction node);
 void MarkContentReplaced(_xmlNode* node);

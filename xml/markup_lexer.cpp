@@ -91,23 +91,21 @@ size_t MarkupLexer::TextEnd(size_t pos) const {
 }
 
 size_t MarkupLexer::TagEnd(size_t pos, bool* empty) const {
-  size_t i = NameEnd(pos + 1);
-  while (i < m_text.size()) {
-    const char c = m_text[i];
+  // Names hold neither quotes nor ">": the first ">" outside a quoted value
+  // ends the tag, and "/" before it makes it an empty-element tag.
+  const char* text = m_text.data();
+  for (size_t i = pos + 1; i < m_text.size(); ++i) {
+    const char c = text[i];
     if (c == '>') {
-      *empty = false;
+      *empty = text[i - 1] == '/';
       return i + 1;
     }
-    if (c == '/' && i + 1 < m_text.size() && m_text[i + 1] == '>') {
-      *empty = true;
-      return i + 2;
-    }
     if (c == '"' || c == '\'') {
-      const size_t close = m_text.find(c, i + 1);
-      if (close == std::string_view::npos) return kInvalid;
-      i = close;
+      // Values are short: a plain loop beats a call.
+      do {
+        ++i;
+      } while (i < m_text.size() && text[i] != c);
     }
-    ++i;
   }
   return kInvalid;
 }
@@ -183,32 +181,41 @@ Lexeme MarkupLexer::Next(size_t pos) const {
 }
 
 size_t MarkupLexer::ElementEnd(size_t pos) const {
+  // The hot path of a save, which skips every element no command touched:
+  // only the markup that nests, and what may hide a "<", is looked at.
   bool empty = false;
   size_t i = TagEnd(pos, &empty);
   if (i == kInvalid || empty) return i;
   size_t depth = 1;
-  const char* base = m_text.data();
-  while (i < m_text.size()) {
-    const void* found = std::memchr(base + i, '<', m_text.size() - i);
-    if (found == nullptr) return kInvalid;
-    i = static_cast<size_t>(static_cast<const char*>(found) - base);
-    const Lexeme markup = Next(i);
-    switch (markup.token) {
-      case Token::EndTag:
-        if (--depth == 0) return markup.end;
+  const char* text = m_text.data();
+  const size_t size = m_text.size();
+  while (i < size) {
+    const void* found = std::memchr(text + i, '<', size - i);
+    if (found == nullptr || static_cast<const char*>(found) + 1 >= text + size) return kInvalid;
+    i = static_cast<size_t>(static_cast<const char*>(found) - text);
+    switch (text[i + 1]) {
+      case '/': {
+        const void* close = std::memchr(text + i, '>', size - i);
+        if (close == nullptr) return kInvalid;
+        i = static_cast<size_t>(static_cast<const char*>(close) - text) + 1;
+        if (--depth == 0) return i;
         break;
-      case Token::StartTag:
-        ++depth;
+      }
+      case '!':
+      case '?': {
+        const Lexeme markup = Next(i);
+        if (markup.token != Token::Comment && markup.token != Token::CData &&
+            markup.token != Token::Instruction) {
+          return kInvalid;
+        }
+        i = markup.end;
         break;
-      case Token::EmptyElement:
-      case Token::Comment:
-      case Token::Instruction:
-      case Token::CData:
-        break;
+      }
       default:
-        return kInvalid;
+        i = TagEnd(i, &empty);
+        if (i == kInvalid) return kInvalid;
+        if (!empty) ++depth;
     }
-    i = markup.end;
   }
   return kInvalid;
 }

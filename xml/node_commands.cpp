@@ -67,6 +67,7 @@ HRESULT CXmlFile::AppendNewElement(std::string_view name, std::string_view text,
   if (!IsAcceptableContent(text, kind)) return Refuse(1);
   *element = NewElement(resolved);
   if (*element == nullptr) return E_OUTOFMEMORY;
+  BeforeChildrenChange(m_current);
   AppendChild(m_current, *element);
   return AppendContent(*element, text, kind);
 }
@@ -75,6 +76,7 @@ HRESULT CXmlFile::AddContent(std::string_view text, NodeKind kind) {
   if (m_current == nullptr) return E_POINTER;
   if (!CanHold(m_current, kind)) return XML_E_CANNOT_APPEND;
   if (!IsAcceptableContent(text, kind)) return Refuse(0);
+  BeforeChildrenChange(m_current);
   return AppendContent(m_current, text, kind);
 }
 
@@ -101,10 +103,12 @@ HRESULT CXmlFile::AddRoot(std::string_view name) {
   xmlNodePtr element = NewElement(resolved);
   if (element == nullptr) return E_OUTOFMEMORY;
   TreeChanged();
+  BeforeChildrenChange(reinterpret_cast<xmlNodePtr>(m_doc.get()));
   // The current node may lie inside the element being replaced.
   m_current = element;
   xmlNodePtr replaced = xmlDocSetRootElement(m_doc.get(), element);
   if (replaced != nullptr) xmlFreeNode(replaced);
+  MarkNew(element);
   MarkChildrenChanged(reinterpret_cast<xmlNodePtr>(m_doc.get()));
   return S_OK;
 }
@@ -219,6 +223,7 @@ HRESULT CXmlFile::RemoveAttribute(std::string_view name) {
 HRESULT CXmlFile::RemoveChildNode(xmlNodePtr child) {
   if (child->type == XML_DTD_NODE) return XML_E_CANNOT_REMOVE;
   TreeChanged();
+  BeforeChildrenChange(child->parent);
   RemoveSubtree(child);
   return S_OK;
 }

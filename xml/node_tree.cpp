@@ -70,6 +70,7 @@ void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
     parent->children = child;
   }
   parent->last = child;
+  MarkNew(child);
   MarkChildrenChanged(parent);
 }
 

@@ -5,6 +5,10 @@ namespace {
 // Text to encode is gathered up to this size, so the converter is called
 // for pieces large enough to run at speed.
 constexpr size_t kEncodeBatch = 64 << 10;
+// A long copy of the source goes to the file in pieces of this size: one
+// write of many megabytes fills the system's cache with more than its
+// write-back keeps up with, and the write then waits for the disk.
+constexpr size_t kWritePiece = 1 << 20;
 
 }  // namespace
 
@@ -35,7 +39,10 @@ void PreservedOutput::Emit(std::string_view text) {
   if (!m_open) Open();
   if (FAILED(m_status)) return;
   if (m_codec->IsUtf8()) {
-    m_status = m_writer.Write(text.data(), text.size());
+    for (size_t pos = 0; pos < text.size() && SUCCEEDED(m_status); pos += kWritePiece) {
+      const std::string_view piece = text.substr(pos, kWritePiece);
+      m_status = m_writer.Write(piece.data(), piece.size());
+    }
     return;
   }
   m_pending.append(text);

@@ -12,6 +12,7 @@
 #include "xml/load_pass.h"
 #include "xml/markup_lexer.h"
 #include "xml/preserved_output.h"
+#include "xml/source_map.h"
 #include "xml/source_text.h"
 #include "xml/text_codec.h"
 #include "xml/text_layout.h"
@@ -48,13 +49,15 @@ Family FamilyOf(const std::string& name) {
 // Names that mean the same encoding give the same key: the library's
 // number for the encodings it knows by name, else the name in capitals.
 std::string EncodingKey(const std::string& name) {
+  std::string key;
   const Family family = FamilyOf(name);
-  if (family != Family::Other) return "#u" + std::to_string(static_cast<int>(family));
   const xmlCharEncoding known = xmlParseCharEncoding(name.c_str());
-  if (known > 0) return "#" + std::to_string(static_cast<int>(known));
-  std::string key = name;
-  for (char& c : key) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (family != Family::Other) {
+    key.append("unicode-").append(std::to_string(static_cast<int>(family)));
+  } else if (known > 0) {
+    key.append("library-").append(std::to_string(static_cast<int>(known)));
+  } else {
+    for (char c : name) key.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
   }
   return key;
 }
@@ -170,7 +173,7 @@ T* NextOriginal(T* item, uintptr_t (*state)(const T*)) {
 class TreeWriter {
  public:
   TreeWriter(std::string_view text, PreservedOutput* out)
-      : m_text(text), m_lexer(text), m_layout(text), m_out(out) {}
+      : m_text(text), m_lexer(text), m_map(text), m_layout(text), m_out(out) {}
 
   // Writes the document's content from content_begin of the source text.
   HRESULT Write(xmlDocPtr doc, size_t content_begin);
@@ -216,6 +219,11 @@ class TreeWriter {
     size_t last_kept = kNoSource;  // the source offset of the last node, when kept
     bool last_lines = true;
     bool new_on_line = false;   // a new child went on a line of its own
+    // The children have no offsets yet (nothing was added or removed here
+    // since the load): each is matched with the source as it is placed,
+    // which is read from map_pos on.
+    bool lockstep = false;
+    size_t map_pos = kNoSource;
   };
 
   struct Piece {
@@ -236,6 +244,8 @@ class TreeWriter {
   }
   static bool IsText(const xmlNode* node) { return node->type == XML_TEXT_NODE; }
 
+  void PrepareLevel(Frame* frame);
+  static bool IsRewritten(const xmlNode* node);
   void Place(xmlNodePtr child);
   void PlaceKept(xmlNodePtr child, size_t offset);
   void PlaceNew(xmlNodePtr child);
@@ -254,6 +264,7 @@ class TreeWriter {
 
   std::string_view m_text;
   MarkupLexer m_lexer;
+  SourceMap m_map;
   TextLayout m_layout;
   PreservedOutput* m_out;
   std::vector<Frame> m_frames;
@@ -273,6 +284,7 @@ HRESULT TreeWriter::Write(xmlDocPtr doc, size_t content_begin) {
   document.read_regions = (Marks(document.parent) & kMarkChildren) != 0;
   document.lines = true;
   document.close = Close::Document;
+  PrepareLevel(&document);
   m_frames.push_back(std::move(document));
   while (!m_frames.empty() && SUCCEEDED(m_status) && SUCCEEDED(m_out->Status())) {
     Frame& frame = m_frames.back();
@@ -287,7 +299,32 @@ HRESULT TreeWriter::Write(xmlDocPtr doc, size_t content_begin) {
   return FAILED(m_status) ? m_status : m_out->Status();
 }
 
+void TreeWriter::PrepareLevel(Frame* frame) {
+  if (frame->pos == kNoSource || (Marks(frame->parent) & kChildrenMapped) != 0) return;
+  if (frame->read_regions) {
+    // Mapped before its first change; just in case, now.
+    const HRESULT hr = m_map.MapChildren(frame->parent);
+    if (FAILED(hr)) m_status = hr;
+    return;
+  }
+  frame->lockstep = true;
+  frame->map_pos = m_map.ContentBegin(frame->parent);
+  if (frame->map_pos == kNoSource) Fail();
+}
+
+// A document type and an entity reference are written as they stand.
+bool TreeWriter::IsRewritten(const xmlNode* node) {
+  return IsChanged(node) && node->type != XML_DTD_NODE && node->type != XML_ENTITY_REF_NODE;
+}
+
 void TreeWriter::Place(xmlNodePtr child) {
+  Frame& frame = m_frames.back();
+  if (frame.lockstep) {
+    // An element that is copied is skipped whole; one that changes is read
+    // by its own frame, which gives back where it ends.
+    const bool skip = !IsRewritten(child);
+    if (m_map.MapNext(child, &frame.map_pos, skip).token == Token::Invalid) return Fail();
+  }
   const size_t offset = SourceOffset(child);
   if (offset == kNoSource) return PlaceNew(child);
   // A node of the source can only stand in content that has its source.
@@ -297,9 +334,7 @@ void TreeWriter::Place(xmlNodePtr child) {
 
 void TreeWriter::PlaceKept(xmlNodePtr child, size_t offset) {
   Frame& frame = m_frames.back();
-  // A document type and an entity reference are written as they stand.
-  const bool changed =
-      IsChanged(child) && child->type != XML_DTD_NODE && child->type != XML_ENTITY_REF_NODE;
+  const bool changed = IsRewritten(child);
   if (!frame.read_regions) {
     // Nothing was removed here: the source up to a changed child is the
     // children before it and the layout between them, copied in one piece.
@@ -393,6 +428,7 @@ void TreeWriter::OpenKeptElement(xmlNodePtr element, size_t offset) {
     frame.read_regions = (marks & kMarkChildren) != 0;
     frame.blank_is_node = (marks & kBlankTextIsNode) != 0;
   }
+  PrepareLevel(&frame);
   // New children need the layout; others are copied with theirs.
   if (frame.pos == kNoSource || frame.read_regions) {
     frame.indent = m_layout.IndentationAt(offset);
@@ -684,6 +720,9 @@ void TreeWriter::CloseFrame() {
         Lexeme end;
         WriteRegion(kNoSource, false, &end);
       } else {
+        if (frame.lockstep && m_map.MapEnd(frame.parent, frame.map_pos).token == Token::Invalid) {
+          return Fail();
+        }
         Copy(frame.pos, m_text.size());
       }
       break;
@@ -692,8 +731,10 @@ void TreeWriter::CloseFrame() {
       if (frame.read_regions) {
         WriteRegion(kNoSource, false, &end_tag);
       } else {
-        end_tag = FindEndTag(frame.pos);
-        if (SUCCEEDED(m_status)) Copy(frame.pos, end_tag.begin);
+        end_tag = frame.lockstep ? m_map.MapEnd(frame.parent, frame.map_pos)
+                                 : FindEndTag(frame.pos);
+        if (end_tag.token == Token::Invalid) return Fail();
+        Copy(frame.pos, end_tag.begin);
       }
       if (FAILED(m_status)) return;
       Copy(end_tag.begin, end_tag.end);
@@ -714,7 +755,11 @@ void TreeWriter::CloseFrame() {
       break;
   }
   m_frames.pop_back();
-  if (!m_frames.empty() && resume != kNoSource) m_frames.back().pos = resume;
+  if (!m_frames.empty() && resume != kNoSource) {
+    Frame& parent = m_frames.back();
+    parent.pos = resume;
+    if (parent.lockstep) parent.map_pos = resume;
+  }
 }
 
 // Writes the declaration as the save wants it and returns where the

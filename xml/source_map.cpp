@@ -2,8 +2,9 @@
 
 #include <libxml/tree.h>
 
+#include <vector>
+
 #include "xml/change_marks.h"
-#include "xml/markup_lexer.h"
 #include "xml/xml_chars.h"
 
 namespace {
@@ -44,59 +45,90 @@ int NodeTypeOf(Token token) {
   }
 }
 
+bool IsDocument(const xmlNode* node) { return node->type == XML_DOCUMENT_NODE; }
+
 }  // namespace
 
-HRESULT MapSource(xmlDocPtr doc, std::string_view text) {
-  const MarkupLexer lexer(text);
-  const auto document = reinterpret_cast<xmlNodePtr>(doc);
-  SetSourceOffset(document, 0);
-  // The walk: node is the next child of parent that the text must show.
-  xmlNodePtr parent = document;
-  xmlNodePtr node = doc->children;
-  size_t pos = lexer.SplitDeclaration().end;
-  while (true) {
-    const Lexeme lexeme = lexer.Next(pos);
-    if (lexeme.token == Token::End) {
-      return parent == document && node == nullptr ? S_OK : XML_E_SOURCE_MISMATCH;
-    }
-    if (lexeme.token == Token::Invalid) return XML_E_SOURCE_MISMATCH;
-    pos = lexeme.end;
-    if (lexeme.token == Token::EndTag) {
-      if (node != nullptr || parent == document) return XML_E_SOURCE_MISMATCH;
-      node = parent->next;
-      parent = parent->parent;
-      continue;
-    }
-    if (lexeme.token == Token::Text && (node == nullptr || node->type != XML_TEXT_NODE)) {
-      // White space that the load dropped: layout, left in the text.
-      if (!lexer.IsBlank(lexeme.begin, lexeme.end)) return XML_E_SOURCE_MISMATCH;
-      continue;
-    }
-    if (node == nullptr || static_cast<int>(node->type) != NodeTypeOf(lexeme.token)) {
-      return XML_E_SOURCE_MISMATCH;
-    }
-    SetSourceOffset(node, lexeme.begin);
-    switch (lexeme.token) {
-      case Token::Text:
-        if (lexer.IsBlank(lexeme.begin, lexeme.end)) SetBlankTextIsNode(parent);
-        break;
-      case Token::StartTag:
-      case Token::EmptyElement:
-        if (!IsNameOf(lexer.NameAt(lexeme.begin), node)) return XML_E_SOURCE_MISMATCH;
-        if (lexeme.token == Token::StartTag) {
-          parent = node;
-          node = node->children;
-          continue;
-        }
-        if (node->children != nullptr) return XML_E_SOURCE_MISMATCH;
-        break;
-      case Token::Instruction:
-      case Token::EntityReference:
-        if (lexer.NameAt(lexeme.begin) != AsChars(node->name)) return XML_E_SOURCE_MISMATCH;
-        break;
-      default:
-        break;
-    }
-    node = node->next;
+HRESULT SourceMap::MapChildren(xmlNodePtr parent) {
+  // The nodes whose children have no offsets yet, up to the first that has
+  // them (or the document), the nearest first.
+  std::vector<xmlNodePtr> unmapped;
+  for (xmlNodePtr node = parent; node != nullptr; node = node->parent) {
+    const uintptr_t marks = Marks(node);
+    // In new content every node is new.
+    if ((marks & (kNewNode | kMarkContent)) != 0) return S_OK;
+    if ((marks & kChildrenMapped) != 0) break;
+    unmapped.push_back(node);
   }
+  for (auto level = unmapped.rbegin(); level != unmapped.rend(); ++level) {
+    const HRESULT hr = MapLevel(*level);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+size_t SourceMap::ContentBegin(const xmlNode* parent) const {
+  if (IsDocument(parent)) return m_lexer.SplitDeclaration().end;
+  const size_t offset = SourceOffset(parent);
+  if (offset == kNoSource) return kNoSource;
+  const Lexeme tag = m_lexer.Next(offset);
+  return tag.token == Token::StartTag ? tag.end : kNoSource;
+}
+
+Lexeme SourceMap::MapNext(xmlNodePtr child, size_t* pos, bool skip_content) {
+  constexpr Lexeme kMismatch{Token::Invalid, 0, 0};
+  Lexeme lexeme = m_lexer.Next(*pos);
+  // White space that the load dropped is layout, left in the text.
+  if (lexeme.token == Token::Text && child->type != XML_TEXT_NODE) {
+    if (!m_lexer.IsBlank(lexeme.begin, lexeme.end)) return kMismatch;
+    lexeme = m_lexer.Next(lexeme.end);
+  }
+  if (static_cast<int>(child->type) != NodeTypeOf(lexeme.token)) return kMismatch;
+  switch (lexeme.token) {
+    case Token::StartTag:
+    case Token::EmptyElement:
+      if (!IsNameOf(m_lexer.NameAt(lexeme.begin), child)) return kMismatch;
+      if (lexeme.token == Token::StartTag && skip_content) {
+        lexeme.end = m_lexer.NodeEnd(lexeme.begin);
+        if (lexeme.end == MarkupLexer::kInvalid) return kMismatch;
+      }
+      break;
+    case Token::Instruction:
+    case Token::EntityReference:
+      if (m_lexer.NameAt(lexeme.begin) != AsChars(child->name)) return kMismatch;
+      break;
+    default:
+      break;
+  }
+  SetSourceOffset(child, lexeme.begin);
+  *pos = lexeme.end;
+  return lexeme;
+}
+
+Lexeme SourceMap::MapEnd(const xmlNode* parent, size_t pos) const {
+  Lexeme lexeme = m_lexer.Next(pos);
+  if (lexeme.token == Token::Text && m_lexer.IsBlank(lexeme.begin, lexeme.end)) {
+    lexeme = m_lexer.Next(lexeme.end);
+  }
+  const Token end = IsDocument(parent) ? Token::End : Token::EndTag;
+  return lexeme.token == end ? lexeme : Lexeme{Token::Invalid, 0, 0};
+}
+
+HRESULT SourceMap::MapLevel(xmlNodePtr parent) {
+  if (!IsDocument(parent) && m_lexer.Next(SourceOffset(parent)).token == Token::EmptyElement) {
+    SetChildrenMapped(parent, false);
+    return S_OK;
+  }
+  size_t pos = ContentBegin(parent);
+  if (pos == kNoSource) return XML_E_SOURCE_MISMATCH;
+  bool blank_text_is_node = false;
+  for (xmlNodePtr child = parent->children; child != nullptr; child = child->next) {
+    const Lexeme lexeme = MapNext(child, &pos, true);
+    if (lexeme.token == Token::Invalid) return XML_E_SOURCE_MISMATCH;
+    blank_text_is_node = blank_text_is_node ||
+                         (lexeme.token == Token::Text && m_lexer.IsBlank(lexeme.begin, lexeme.end));
+  }
+  if (MapEnd(parent, pos).token == Token::Invalid) return XML_E_SOURCE_MISMATCH;
+  SetChildrenMapped(parent, blank_text_is_node);
+  return S_OK;
 }

@@ -23,6 +23,12 @@ void CXmlFile::ReplaceDocument(xmlDocPtr doc) {
   m_current = reinterpret_cast<xmlNodePtr>(m_doc.get());
 }
 
+void CXmlFile::BeforeChildrenChange(xmlNodePtr parent) {
+  if (!m_source || FAILED(m_source->Status())) return;
+  const HRESULT hr = SourceMap(m_source->Text()).MapChildren(parent);
+  if (FAILED(hr)) m_source->Fail(hr);
+}
+
 void CXmlFile::TreeChanged() {
   m_children.Forget();
   m_attributes.Forget();
@@ -51,13 +57,7 @@ HRESULT CXmlFile::Load(const std::string& path, LoadFlags flags) {
   std::string bytes;
   hr = ReadDocument(path, m_properties, &doc, &m_parseError, keep_source ? &bytes : nullptr);
   if (hr != S_OK) return hr;
-  if (keep_source) {
-    m_source = std::make_unique<SourceText>(std::move(bytes));
-    if (SUCCEEDED(m_source->Status())) {
-      const HRESULT mapped = MapSource(doc, m_source->Text());
-      if (FAILED(mapped)) m_source->Fail(mapped);
-    }
-  }
+  if (keep_source) m_source = std::make_unique<SourceText>(std::move(bytes));
   // Numbers the elements once, so that sorting XPath results into document
   // order compares numbers instead of walking the tree (unions on large
   // documents would otherwise take minutes).

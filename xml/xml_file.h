@@ -221,6 +221,10 @@ class CXmlFile {
   // moves no child and touches no attribute) and those that the attribute
   // index makes itself.
   void TreeChanged();
+  // To be called before a child of parent is added or removed: with the
+  // document's text kept, its children must be matched with the text while
+  // they are as loaded (source_map.h).
+  void BeforeChildrenChange(_xmlNode* parent);
 
   // Node commands (node_commands.cpp).
   HRESULT ResolveElementName(_xmlNode* scope, std::string_view name, ElementName* resolved);
