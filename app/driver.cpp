@@ -133,7 +133,8 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
       preserve && !console.IsOptionSet(kOptionEncoding) ? std::string() : console.Encoding();
   const HRESULT hr = document.Save(path, encoding, flags);
   if (hr == S_OK) {
-    if (document.SavedUnchanged()) console.PrintInfo("The document is unchanged: the file was not rewritten.");
+    if (document.SavedUnchanged())
+      console.PrintInfo("The document is unchanged: the file was not rewritten.");
     console.PrintText("XML document successfully saved.\n\n");
     return kExitSaved;
   }

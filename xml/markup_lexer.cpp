@@ -15,8 +15,8 @@ constexpr std::string_view kPredefinedEntities[] = {"lt", "gt", "amp", "apos", "
 bool EndsName(char c) {
   const auto byte = static_cast<unsigned char>(c);
   if (byte >= 0x80) return false;
-  return !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '-' || c == '_' || c == ':');
+  return !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_' || c == ':');
 }
 
 bool IsPredefined(std::string_view name) {
@@ -75,8 +75,8 @@ std::string_view MarkupLexer::NameAt(size_t begin) const {
 size_t MarkupLexer::TextEnd(size_t pos) const {
   const char* base = m_text.data();
   const void* less_than = std::memchr(base + pos, '<', m_text.size() - pos);
-  const size_t limit =
-      less_than != nullptr ? static_cast<size_t>(static_cast<const char*>(less_than) - base)
+  const size_t limit = less_than != nullptr
+                           ? static_cast<size_t>(static_cast<const char*>(less_than) - base)
                            : m_text.size();
   size_t from = pos;
   while (const void* found = std::memchr(base + from, '&', limit - from)) {

@@ -53,7 +53,7 @@ struct StartTagSpans {
 
 // The pseudo-attributes of the XML declaration that a save may change.
 struct DeclarationSpans {
-  size_t end = 0;  // after "?>"; 0: the text has no declaration
+  size_t end = 0;          // after "?>"; 0: the text has no declaration
   size_t version_end = 0;  // after the version's closing quote
   char version_quote = '"';
   size_t encoding_begin = 0;  // the encoding's value between its quotes

@@ -64,7 +64,8 @@ TEST(MarkupLexerTest, SplitsTextIntoLexemes) {
        "comment[<!-- <a> -- x -->] pi[<?p <b>?>] cdata[<![CDATA[<c>]]]]>] end"},
       {"<!DOCTYPE a [<!ENTITY e \"]>\"><!-- ] --><?p ]?>]>\n<a/>",
        "doctype[<!DOCTYPE a [<!ENTITY e \"]>\"><!-- ] --><?p ]?>]>] text[\n] empty[<a/>] end"},
-      {"<!DOCTYPE a PUBLIC \"-//x>\" 'y'><a/>", "doctype[<!DOCTYPE a PUBLIC \"-//x>\" 'y'>] empty[<a/>] end"},
+      {"<!DOCTYPE a PUBLIC \"-//x>\" 'y'><a/>",
+       "doctype[<!DOCTYPE a PUBLIC \"-//x>\" 'y'>] empty[<a/>] end"},
       // Texts the parser would have refused.
       {"<a x='1", "invalid"},
       {"<!-- x", "invalid"},
@@ -101,11 +102,11 @@ TEST(MarkupLexerTest, SplitsStartTags) {
   EXPECT_EQ(" />", text.substr(tag.attributes_end));
   ASSERT_EQ(2u, attributes.size());
   EXPECT_EQ("  x = 'a>b'", text.substr(attributes[0].space_begin,
-                                        attributes[0].value_end + 1 - attributes[0].space_begin));
+                                       attributes[0].value_end + 1 - attributes[0].space_begin));
   EXPECT_EQ("a>b", text.substr(attributes[0].value_begin,
                                attributes[0].value_end - attributes[0].value_begin));
   EXPECT_EQ("\n  y", text.substr(attributes[1].space_begin,
-                                  attributes[1].name_end - attributes[1].space_begin));
+                                 attributes[1].name_end - attributes[1].space_begin));
   EXPECT_EQ(attributes[1].value_begin, attributes[1].value_end);
   EXPECT_FALSE(MarkupLexer("<a x>").SplitStartTag(0, &tag, &attributes));
   EXPECT_FALSE(MarkupLexer("</a>").SplitStartTag(0, &tag, &attributes));
@@ -131,8 +132,10 @@ TEST(MarkupLexerTest, TellsBlankText) {
     const char* text;
     bool blank;
   } kCases[] = {
-      {" \t\r\n", true}, {"&#32;&#x9;&#10;&#xD;", true}, {"", true},   {" x ", false},
-      {"&#33;", false},  {"&amp;", false},               {"&#;", false}, {"&#xZ;", false},
+      {" \t\r\n", true}, {"&#32;&#x9;&#10;&#xD;", true},
+      {"", true},        {" x ", false},
+      {"&#33;", false},  {"&amp;", false},
+      {"&#;", false},    {"&#xZ;", false},
   };
   for (const auto& c : kCases) {
     const std::string text = c.text;

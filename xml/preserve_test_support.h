@@ -96,7 +96,8 @@ class PreserveTest : public XmlFileTest {
     std::string text;
     const char* kind = nullptr;
     auto flush = [&] {
-      if (kind != nullptr) out->append(std::string(static_cast<size_t>(depth), ' ') + kind + " " + text + "\n");
+      if (kind != nullptr)
+        out->append(std::string(static_cast<size_t>(depth), ' ') + kind + " " + text + "\n");
       text.clear();
       kind = nullptr;
     };

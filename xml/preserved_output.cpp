@@ -24,7 +24,8 @@ PreservedOutput::PreservedOutput(const std::string& path, TextCodec* codec,
 void PreservedOutput::Open() {
   m_open = true;
   m_status = m_writer.Open(m_path);
-  if (SUCCEEDED(m_status)) m_status = m_writer.Write(m_byteOrderMark.data(), m_byteOrderMark.size());
+  if (SUCCEEDED(m_status))
+    m_status = m_writer.Write(m_byteOrderMark.data(), m_byteOrderMark.size());
 }
 
 void PreservedOutput::Encode(bool all) {

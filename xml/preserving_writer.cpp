@@ -190,16 +190,16 @@ class TreeWriter {
   enum class Last { Start, Text, Markup };
   // How a frame ends.
   enum class Close {
-    Document,       // at the end of the text
-    SourceEndTag,   // the end tag in the source, after the content
-    SkippedContent, // the end tag in the source, after content that was replaced
-    WrittenEndTag,  // end_tag, written
+    Document,        // at the end of the text
+    SourceEndTag,    // the end tag in the source, after the content
+    SkippedContent,  // the end tag in the source, after content that was replaced
+    WrittenEndTag,   // end_tag, written
   };
 
   struct Frame {
     xmlNodePtr parent;
-    xmlNodePtr next;    // the next child to place
-    size_t pos;         // where the source content not yet written begins; kNoSource: none
+    xmlNodePtr next;  // the next child to place
+    size_t pos;       // where the source content not yet written begins; kNoSource: none
     // Children were added or removed: the source between two children that
     // stayed must be read, as removed nodes lie there. Otherwise it is
     // layout, copied as it stands.
@@ -212,13 +212,13 @@ class TreeWriter {
     size_t resume = kNoSource;  // where the parent frame goes on in the source
     std::string end_tag;        // for Close::WrittenEndTag
     Last last = Last::Start;
-    std::string separator;      // before the last thing written, for a new sibling after it
+    std::string separator;  // before the last thing written, for a new sibling after it
     // Whether the last element written laid its children out on lines, so
     // that a new sibling does the same: an element of the source that spans
     // lines, or a new one with lines.
     size_t last_kept = kNoSource;  // the source offset of the last node, when kept
     bool last_lines = true;
-    bool new_on_line = false;   // a new child went on a line of its own
+    bool new_on_line = false;  // a new child went on a line of its own
     // The children have no offsets yet (nothing was added or removed here
     // since the load): each is matched with the source as it is placed,
     // which is read from map_pos on.
@@ -421,7 +421,8 @@ void TreeWriter::OpenKeptElement(xmlNodePtr element, size_t offset) {
     frame.pos = kNoSource;
     frame.close = tag.empty ? Close::WrittenEndTag : Close::SkippedContent;
     frame.resume = tag.end;
-    if (tag.empty) frame.end_tag.append("</").append(Slice(tag.name_begin, tag.name_end)).append(">");
+    if (tag.empty)
+      frame.end_tag.append("</").append(Slice(tag.name_begin, tag.name_end)).append(">");
   } else {
     frame.pos = tag.end;
     frame.close = Close::SourceEndTag;
@@ -456,9 +457,9 @@ void TreeWriter::RebuildStartTag(xmlNodePtr element, size_t offset, const StartT
     }
     if (written == "xmlns" || written.starts_with("xmlns:")) {
       const std::string_view prefix = written.size() > 5 ? written.substr(6) : std::string_view();
-      const bool matches =
-          declaration != nullptr &&
-          (declaration->prefix == nullptr ? prefix.empty() : prefix == AsChars(declaration->prefix));
+      const bool matches = declaration != nullptr && (declaration->prefix == nullptr
+                                                          ? prefix.empty()
+                                                          : prefix == AsChars(declaration->prefix));
       if (!matches) continue;  // removed
       if (DeclarationState(declaration) == kAttributeChanged) {
         m_buffer.append(Slice(span.space_begin, span.value_begin));
@@ -585,8 +586,7 @@ void TreeWriter::PlaceNew(xmlNodePtr child) {
       WriteNewStartTag(child);
       if (child->children == nullptr) return;
       // Its children are laid out as the element before it laid out its own.
-      const bool lines =
-          previous_kept != kNoSource ? SpansLines(previous_kept) : frame.last_lines;
+      const bool lines = previous_kept != kNoSource ? SpansLines(previous_kept) : frame.last_lines;
       Frame inner;
       inner.parent = child;
       inner.next = child->children;
@@ -645,8 +645,8 @@ void TreeWriter::WriteRegion(size_t until, bool before_text, Lexeme* end_tag) {
 // before it on its line, or after it when it began the line.
 void TreeWriter::ResolveRegion(const Frame& frame, size_t region_begin) {
   m_gap.clear();
-  bool at_line_start = frame.last == Last::Start &&
-                       (region_begin == 0 || m_text[region_begin - 1] == '\n');
+  bool at_line_start =
+      frame.last == Last::Start && (region_begin == 0 || m_text[region_begin - 1] == '\n');
   for (size_t i = 0; i < m_pieces.size(); ++i) {
     const Piece& piece = m_pieces[i];
     if (!piece.removed) {
@@ -663,7 +663,8 @@ void TreeWriter::ResolveRegion(const Frame& frame, size_t region_begin) {
     const size_t before_line_feed = m_gap.rfind('\n');
     const size_t after_line_feed = after.find('\n');
     const bool alone_before = before_line_feed != std::string::npos || at_line_start;
-    const bool alone_after = after_line_feed != std::string_view::npos || after_end == m_text.size();
+    const bool alone_after =
+        after_line_feed != std::string_view::npos || after_end == m_text.size();
     if (alone_before && alone_after) {
       if (after_line_feed != std::string_view::npos) {
         m_gap.resize(before_line_feed == std::string::npos ? 0 : before_line_feed + 1);
@@ -731,8 +732,8 @@ void TreeWriter::CloseFrame() {
       if (frame.read_regions) {
         WriteRegion(kNoSource, false, &end_tag);
       } else {
-        end_tag = frame.lockstep ? m_map.MapEnd(frame.parent, frame.map_pos)
-                                 : FindEndTag(frame.pos);
+        end_tag =
+            frame.lockstep ? m_map.MapEnd(frame.parent, frame.map_pos) : FindEndTag(frame.pos);
         if (end_tag.token == Token::Invalid) return Fail();
         Copy(frame.pos, end_tag.begin);
       }
@@ -764,8 +765,8 @@ void TreeWriter::CloseFrame() {
 
 // Writes the declaration as the save wants it and returns where the
 // document's content begins in the source.
-size_t WriteDeclaration(const MarkupLexer& lexer, const DeclarationSpans& declaration,
-                        bool drop, const std::string* new_encoding, TreeWriter* writer) {
+size_t WriteDeclaration(const MarkupLexer& lexer, const DeclarationSpans& declaration, bool drop,
+                        const std::string* new_encoding, TreeWriter* writer) {
   const std::string_view text = lexer.Text();
   if (declaration.end == 0) {
     // Only an encoding other than UTF-8 and UTF-16 needs a declaration.
@@ -806,7 +807,8 @@ HRESULT WritePreserved(xmlDocPtr doc, const SourceText& source, const std::strin
   *unchanged = false;
   if (FAILED(source.Status())) return source.Status();
   const std::string requested(encoding);
-  const bool reencode = !requested.empty() && EncodingKey(requested) != EncodingKey(source.Encoding());
+  const bool reencode =
+      !requested.empty() && EncodingKey(requested) != EncodingKey(source.Encoding());
   const std::string& target = reencode ? requested : source.Encoding();
   const Family family = FamilyOf(target);
   if (reencode && family != Family::Utf8) {
@@ -821,10 +823,10 @@ HRESULT WritePreserved(xmlDocPtr doc, const SourceText& source, const std::strin
   }
   std::string_view byte_order_mark = source.ByteOrderMark();
   if (reencode) {
-    byte_order_mark = family == Family::Utf16Le   ? kUtf16LeMark
-                      : family == Family::Utf16Be ? kUtf16BeMark
+    byte_order_mark = family == Family::Utf16Le                            ? kUtf16LeMark
+                      : family == Family::Utf16Be                          ? kUtf16BeMark
                       : family == Family::Utf8 && !byte_order_mark.empty() ? kUtf8Mark
-                                                                            : std::string_view();
+                                                                           : std::string_view();
   }
   const std::string_view text = source.Text();
   const MarkupLexer lexer(text);

@@ -41,9 +41,10 @@ struct Element {
   int parent = -1;
 };
 
-constexpr const char* kTexts[] = {"plain", "a &amp; b", "x &lt; y &gt; z", "caf\xC3\xA9",
-                                  "&#65;&#x42;", "tab\there", "&#10;", "  spaced  ", "q&quot;"};
-constexpr const char* kValues[] = {"v",      "a &amp; b", "&lt;&gt;", "line&#10;break",
+constexpr const char* kTexts[] = {"plain",       "a &amp; b",   "x &lt; y &gt; z",
+                                  "caf\xC3\xA9", "&#65;&#x42;", "tab\there",
+                                  "&#10;",       "  spaced  ",  "q&quot;"};
+constexpr const char* kValues[] = {"v",           "a &amp; b", "&lt;&gt;", "line&#10;break",
                                    "caf\xC3\xA9", "",          " x ",      "1.0"};
 constexpr const char* kAttributeNames[] = {"id", "version", "type", "p:ref", "name", "xml:lang"};
 
@@ -184,8 +185,8 @@ class EditMaker {
     const std::string select =
         "//*[local-name()='" + m_elements[static_cast<size_t>(target)].name + "']";
     const std::string added = "n" + std::to_string(m_added++);
-    const std::string value = m_random.Pick({"new", "a < b & \"c\" 'd'", "caf\xC3\xA9 \xE2\x82\xAC",
-                                             "", "line\nbreak\ttab"});
+    const std::string value = m_random.Pick(
+        {"new", "a < b & \"c\" 'd'", "caf\xC3\xA9 \xE2\x82\xAC", "", "line\nbreak\ttab"});
     const std::string attribute = m_random.Pick(kAttributeNames);
     int scope = target;
     XmlStep action;

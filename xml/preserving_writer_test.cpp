@@ -23,9 +23,11 @@ class PreservingWriterTest : public PreserveTest {
 
 TEST_F(PreservingWriterTest, UnchangedDocumentsComeBackByteForByte) {
   const std::string documents[] = {
-      "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8' standalone='yes'?>\r\n<a>\r\n\t<b/>\r\n</a>",
+      "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8' "
+      "standalone='yes'?>\r\n<a>\r\n\t<b/>\r\n</a>",
       "<a\n   x = 'y'\n   z=\"&amp;&#x20;\"  ><![CDATA[ <kept> ]]><?pi  data ?><!--c--></a>\n\n",
-      "<!DOCTYPE a [\n  <!ENTITY e \"x ] y\">\n  <!ATTLIST a v CDATA 'd>'>\n  <?pi ]?>\n]>\n<a>&e;<b></b>"
+      "<!DOCTYPE a [\n  <!ENTITY e \"x ] y\">\n  <!ATTLIST a v CDATA 'd>'>\n  <?pi "
+      "]?>\n]>\n<a>&e;<b></b>"
       "<c\t/></a>",
       "<!--before--><?x?>\n<a xmlns='urn:a' xmlns:p=\"urn:p\"><p:b p:c='1'/></a><!--after-->",
       "<a xml:space=\"preserve\">  <b> </b>\n  </a>",
@@ -64,7 +66,8 @@ TEST_F(PreservingWriterTest, AttributesChangeBetweenTheirQuotes) {
        "<a  x = 'old'\n   y=\"2\" />",
        {OP(SelectRoot()), OP(SetAttribute("x", "it's \"new\" & <ok>"))},
        "<a  x = 'it&apos;s \"new\" &amp; &lt;ok&gt;'\n   y=\"2\" />"},
-      {"white space in a value is kept by references", "<a x=\"\"/>",
+      {"white space in a value is kept by references",
+       "<a x=\"\"/>",
        {OP(SelectRoot()), OP(SetAttribute("x", "a\tb\nc\r"))},
        "<a x=\"a&#9;b&#10;c&#13;\"/>"},
       {"a new attribute goes after the last with one blank",
@@ -79,10 +82,12 @@ TEST_F(PreservingWriterTest, AttributesChangeBetweenTheirQuotes) {
        "<a x=\"1\" y=\"2\"/>",
        {OP(SelectRoot()), OP(RemoveAttribute("x")), OP(SetAttribute("x", "3"))},
        "<a y=\"2\" x=\"3\"/>"},
-      {"the value of an attribute node", "<a x='1'><b/></a>",
+      {"the value of an attribute node",
+       "<a x='1'><b/></a>",
        {OP(SelectNode("/a/@x")), OP(SetText("2"))},
        "<a x='2'><b/></a>"},
-      {"namespace declarations", "<a xmlns='urn:1' xmlns:p=\"urn:p\" q='x'><b/></a>",
+      {"namespace declarations",
+       "<a xmlns='urn:1' xmlns:p=\"urn:p\" q='x'><b/></a>",
        {OP(SelectRoot()), OP(SetAttribute("xmlns", "urn:2")), OP(RemoveAttribute("xmlns:p")),
         OP(SetAttribute("xmlns:n", "urn:n"))},
        "<a xmlns='urn:2' q='x' xmlns:n='urn:n'><b/></a>"},
@@ -90,7 +95,8 @@ TEST_F(PreservingWriterTest, AttributesChangeBetweenTheirQuotes) {
        "<!DOCTYPE a [<!ATTLIST a xmlns CDATA #FIXED 'urn:d'>]><a x='1'/>",
        {OP(SelectRoot()), OP(SetAttribute("x", "2"))},
        "<!DOCTYPE a [<!ATTLIST a xmlns CDATA #FIXED 'urn:d'>]><a x='2'/>"},
-      {"prefixed attributes by their namespace", "<a xmlns:p='urn:p' p:x='1' x='2'/>",
+      {"prefixed attributes by their namespace",
+       "<a xmlns:p='urn:p' p:x='1' x='2'/>",
        {OP(SelectRoot()), OP(SetAttribute("p:x", "3"))},
        "<a xmlns:p='urn:p' p:x='3' x='2'/>"},
   });
@@ -98,16 +104,20 @@ TEST_F(PreservingWriterTest, AttributesChangeBetweenTheirQuotes) {
 
 TEST_F(PreservingWriterTest, ContentIsReplacedInPlace) {
   ExpectEdits({
-      {"an element's text", "<a>\n  <b attr='1'>old &amp; <i>x</i></b>\n</a>",
+      {"an element's text",
+       "<a>\n  <b attr='1'>old &amp; <i>x</i></b>\n</a>",
        {OP(SelectNode("/a/b")), OP(SetText("new < text"))},
        "<a>\n  <b attr='1'>new &lt; text</b>\n</a>"},
-      {"an empty element gets text", "<a>\n  <b />\n</a>",
+      {"an empty element gets text",
+       "<a>\n  <b />\n</a>",
        {OP(SelectNode("/a/b")), OP(SetText("t"))},
        "<a>\n  <b>t</b>\n</a>"},
-      {"an element emptied keeps both tags", "<a><b>x</b></a>",
+      {"an element emptied keeps both tags",
+       "<a><b>x</b></a>",
        {OP(SelectNode("/a/b")), OP(SetText(""))},
        "<a><b></b></a>"},
-      {"a text node with the blanks around it", "<a>\n  text\n  <b/>\n</a>",
+      {"a text node with the blanks around it",
+       "<a>\n  text\n  <b/>\n</a>",
        {OP(SelectNode("/a/text()")), OP(SetText("\r"))},
        "<a>&#13;<b/>\n</a>"},
       {"comment, CDATA section and processing instruction",
@@ -129,39 +139,48 @@ TEST_F(PreservingWriterTest, NewNodesLookLikeTheirNeighbours) {
        "<r>\n    <a>\n        <x/>\n    </a>\n    <b/>\n</r>",
        {OP(SelectNode("/r/b")), OP(AddChildElement("c"))},
        "<r>\n    <a>\n        <x/>\n    </a>\n    <b>\n        <c/>\n    </b>\n</r>"},
-      {"an element of empty content", "<r>\n  <b></b>\n</r>",
+      {"an element of empty content",
+       "<r>\n  <b></b>\n</r>",
        {OP(SelectNode("/r/b")), OP(AddChildElement("c")), OP(AddChildElement("d"))},
        "<r>\n  <b>\n    <c/>\n    <d/>\n  </b>\n</r>"},
       {"a new subtree laid out as the document is",
        "<project>\n\t<dependencies>\n\t\t<dependency/>\n\t</dependencies>\n</project>",
        {OP(SelectNode("/project/dependencies")), OP(AddElement("dependency")),
         OP(AddChildText("groupId", "g")), OP(AddChildText("version", "1"))},
-       "<project>\n\t<dependencies>\n\t\t<dependency/>\n\t\t<dependency>\n\t\t\t<groupId>g</groupId>"
+       "<project>\n\t<dependencies>\n\t\t<dependency/>\n\t\t<dependency>\n\t\t\t<groupId>g</"
+       "groupId>"
        "\n\t\t\t<version>1</version>\n\t\t</dependency>\n\t</dependencies>\n</project>"},
       {"empty elements and attribute values as the document writes them",
        "<a>\n  <b x='1' />\n</a>",
        {OP(SelectRoot()), OP(AddElement("c")), OP(SetAttribute("y", "2"))},
        "<a>\n  <b x='1' />\n  <c y='2' />\n</a>"},
-      {"inline siblings stay inline", "<p><b>x</b><i>y</i></p>",
+      {"inline siblings stay inline",
+       "<p><b>x</b><i>y</i></p>",
        {OP(SelectRoot()), OP(AddChildElement("u"))},
        "<p><b>x</b><i>y</i><u/></p>"},
-      {"an element in a line of text gets its child inline", "<r>\n  <p>Some <b/> text</p>\n</r>",
+      {"an element in a line of text gets its child inline",
+       "<r>\n  <p>Some <b/> text</p>\n</r>",
        {OP(SelectNode("//b")), OP(AddChildText("i", "x"))},
        "<r>\n  <p>Some <b><i>x</i></b> text</p>\n</r>"},
-      {"text goes next to its sibling, with no blanks around it", "<a>\n  <b/>\n</a>",
+      {"text goes next to its sibling, with no blanks around it",
+       "<a>\n  <b/>\n</a>",
        {OP(SelectRoot()), OP(AddText("t")), OP(AddComment("c"))},
        "<a>\n  <b/>t<!--c-->\n</a>"},
-      {"after text, no blanks either", "<a>text</a>",
+      {"after text, no blanks either",
+       "<a>text</a>",
        {OP(SelectRoot()), OP(AddChildElement("b"))},
        "<a>text<b/></a>"},
-      {"where space is preserved, none is added", "<a xml:space='preserve'/>",
+      {"where space is preserved, none is added",
+       "<a xml:space='preserve'/>",
        {OP(SelectRoot()), OP(AddChildElement("b"))},
        "<a xml:space='preserve'><b/></a>"},
-      {"a new attribute, CDATA section and namespace on a new element", "<a>\n  <b/>\n</a>",
+      {"a new attribute, CDATA section and namespace on a new element",
+       "<a>\n  <b/>\n</a>",
        {OP(SelectRoot()), OP(AddElement("n")), OP(SetAttribute("xmlns:q", "urn:q")),
         OP(SetAttribute("q:v", "\"1\"")), OP(AddCDataSection("<c>"))},
        "<a>\n  <b/>\n  <n xmlns:q=\"urn:q\" q:v=\"&quot;1&quot;\"><![CDATA[<c>]]></n>\n</a>"},
-      {"content replaced, then children added", "<a>\n  <b>old</b>\n</a>",
+      {"content replaced, then children added",
+       "<a>\n  <b>old</b>\n</a>",
        {OP(SelectNode("/a/b")), OP(SetText("")), OP(AddChildElement("c"))},
        "<a>\n  <b>\n    <c/>\n  </b>\n</a>"},
   });
@@ -169,35 +188,44 @@ TEST_F(PreservingWriterTest, NewNodesLookLikeTheirNeighbours) {
 
 TEST_F(PreservingWriterTest, RemovedNodesTakeTheirLines) {
   ExpectEdits({
-      {"alone on its line", "<a>\r\n  <b/>\r\n  <c>\r\n    <d/>\r\n  </c>\r\n  <e/>\r\n</a>",
+      {"alone on its line",
+       "<a>\r\n  <b/>\r\n  <c>\r\n    <d/>\r\n  </c>\r\n  <e/>\r\n</a>",
        {OP(SelectNode("/a/c")), OP(RemoveNode())},
        "<a>\r\n  <b/>\r\n  <e/>\r\n</a>"},
-      {"every child", "<a>\n  <b/>\n  <c/>\n</a>",
+      {"every child",
+       "<a>\n  <b/>\n  <c/>\n</a>",
        {OP(SelectRoot()), OP(RemoveChild(0)), OP(RemoveChild(0))},
        "<a>\n</a>"},
-      {"the last child, blanks after it on its line too", "<a>\n  <b/>\n  <c/>  \n</a>",
+      {"the last child, blanks after it on its line too",
+       "<a>\n  <b/>\n  <c/>  \n</a>",
        {OP(SelectNode("/a/c")), OP(RemoveNode())},
        "<a>\n  <b/>\n</a>"},
-      {"the first on a line shared with others", "<a>\n  <b/> <c/>\n</a>",
+      {"the first on a line shared with others",
+       "<a>\n  <b/> <c/>\n</a>",
        {OP(SelectNode("/a/b")), OP(RemoveNode())},
        "<a>\n  <c/>\n</a>"},
-      {"inside a line", "<a><b/> <c/> <d/></a>",
+      {"inside a line",
+       "<a><b/> <c/> <d/></a>",
        {OP(SelectNode("/a/c")), OP(RemoveNode())},
        "<a><b/> <d/></a>"},
-      {"between two texts, which meet", "<p>one <b>two</b> three</p>",
+      {"between two texts, which meet",
+       "<p>one <b>two</b> three</p>",
        {OP(SelectNode("/p/b")), OP(RemoveNode())},
        "<p>one  three</p>"},
-      {"next to text, the blanks that would join it go", "<a>\n  text\n  <b/>\n</a>",
+      {"next to text, the blanks that would join it go",
+       "<a>\n  text\n  <b/>\n</a>",
        {OP(SelectNode("/a/b")), OP(RemoveNode())},
        "<a>\n  text\n  </a>"},
-      {"blank text that is a node", "<a xml:space='preserve'>\n  <b/>\n</a>",
+      {"blank text that is a node",
+       "<a xml:space='preserve'>\n  <b/>\n</a>",
        {OP(SelectRoot()), OP(RemoveChild(0)), OP(RemoveChild(0))},
        "<a xml:space='preserve'>\n</a>"},
       {"a comment before the document element, at the start of the file",
        "<!-- c -->\n<a/>\n",
        {OP(SelectDocument()), OP(RemoveChild(0))},
        "<a/>\n"},
-      {"the last line of a file that ends without a line end", "<a/>\n<!-- c -->",
+      {"the last line of a file that ends without a line end",
+       "<a/>\n<!-- c -->",
        {OP(SelectDocument()), OP(RemoveChild(1))},
        "<a/>"},
   });
@@ -205,13 +233,16 @@ TEST_F(PreservingWriterTest, RemovedNodesTakeTheirLines) {
 
 TEST_F(PreservingWriterTest, TheDocumentLevel) {
   ExpectEdits({
-      {"a new document element in place of the old", "<?xml version='1.0'?>\n<!-- c -->\n<a>\n  <b/>\n</a>\n",
+      {"a new document element in place of the old",
+       "<?xml version='1.0'?>\n<!-- c -->\n<a>\n  <b/>\n</a>\n",
        {OP(AddRoot("n")), OP(AddChildElement("m"))},
        "<?xml version='1.0'?>\n<!-- c -->\n<n>\n  <m/>\n</n>\n"},
-      {"a comment after the document element", "<a/>\n",
+      {"a comment after the document element",
+       "<a/>\n",
        {OP(SelectDocument()), OP(AddComment("end"))},
        "<a/>\n<!--end-->\n"},
-      {"the document type stays as written", "<!DOCTYPE a [<!ENTITY e 'x'>]>\n<a>&e;</a>",
+      {"the document type stays as written",
+       "<!DOCTYPE a [<!ENTITY e 'x'>]>\n<a>&e;</a>",
        {OP(SelectRoot()), OP(SetAttribute("v", "1"))},
        "<!DOCTYPE a [<!ENTITY e 'x'>]>\n<a v=\"1\">&e;</a>"},
   });
@@ -221,15 +252,21 @@ TEST_F(PreservingWriterTest, Encodings) {
   TextCodec utf16;
   ASSERT_EQ(S_OK, utf16.Open("UTF-16LE"));
   std::string utf16_document = "\xFF\xFE";
-  ASSERT_EQ(S_OK, utf16.Encode("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<a>\r\n  <b>x</b>\r\n</a>\r\n",
-                               &utf16_document));
+  ASSERT_EQ(
+      S_OK,
+      utf16.Encode("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<a>\r\n  <b>x</b>\r\n</a>\r\n",
+                   &utf16_document));
   EXPECT_EQ(utf16_document, Edit(utf16_document, {}));
   std::string expected = "\xFF\xFE";
-  ASSERT_EQ(S_OK, utf16.Encode("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<a>\r\n  <b>\xE2\x82\xAC</b>\r\n</a>\r\n",
-                               &expected));
+  ASSERT_EQ(
+      S_OK,
+      utf16.Encode(
+          "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<a>\r\n  <b>\xE2\x82\xAC</b>\r\n</a>\r\n",
+          &expected));
   EXPECT_EQ(expected, Edit(utf16_document, {OP(SelectNode("/a/b")), OP(SetText("\xE2\x82\xAC"))}));
 
-  const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a v='\xE9'>\xE9</a>";
+  const std::string latin1 =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a v='\xE9'>\xE9</a>";
   EXPECT_EQ(latin1, Edit(latin1, {}));
   // A character the encoding lacks becomes a reference where XML allows one
   // and is refused where it does not.
@@ -252,7 +289,8 @@ TEST_F(PreservingWriterTest, Encodings) {
   EXPECT_EQ("save failed: 0x80BD0102", Edit("<a/>", {}, "UTF-32"));
 
   // Without the declaration, and the line end after it.
-  EXPECT_EQ("<a/>\n", Edit("<?xml version=\"1.0\"?>  \r\n<a/>\n", {}, "", SaveFlags::NoDeclaration));
+  EXPECT_EQ("<a/>\n",
+            Edit("<?xml version=\"1.0\"?>  \r\n<a/>\n", {}, "", SaveFlags::NoDeclaration));
   EXPECT_EQ("<a/>", Edit("<a/>", {}, "", SaveFlags::NoDeclaration));
 }
 
@@ -271,9 +309,13 @@ TEST_F(PreservingWriterTest, DocumentsWithoutTheirTextAreWrittenAsUsual) {
   const std::string other = (m_directory / "other.xml").string();
   std::ofstream(other, std::ios::binary) << "<o>\n  <p/>\n</o>";
   ExpectEdits({
-      {"loaded again", "<a>\n  <b/>\n</a>", {[&other](CXmlFile& file) { return file.Load(other); }},
+      {"loaded again",
+       "<a>\n  <b/>\n</a>",
+       {[&other](CXmlFile& file) { return file.Load(other); }},
        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<o><p/></o>\n"},
-      {"cleared", "<a>\n  <b/>\n</a>", {OP(Create()), OP(AddRoot("n"))},
+      {"cleared",
+       "<a>\n  <b/>\n</a>",
+       {OP(Create()), OP(AddRoot("n"))},
        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<n/>\n"},
   });
   CXmlFile created;

@@ -29,9 +29,10 @@ bool OpensElement(std::string_view line) {
 const std::string& TextLayout::LineEnd() {
   if (m_lineEnd.empty()) {
     const size_t line_feed = m_text.find('\n');
-    m_lineEnd = line_feed != std::string_view::npos && line_feed > 0 && m_text[line_feed - 1] == '\r'
-                    ? "\r\n"
-                    : "\n";
+    m_lineEnd =
+        line_feed != std::string_view::npos && line_feed > 0 && m_text[line_feed - 1] == '\r'
+            ? "\r\n"
+            : "\n";
   }
   return m_lineEnd;
 }

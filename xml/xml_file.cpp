@@ -53,7 +53,8 @@ HRESULT CXmlFile::Load(const std::string& path, LoadFlags flags) {
   if (FAILED(hr)) return hr;
   xmlDocPtr doc = nullptr;
   m_parseError.clear();
-  const bool keep_source = (static_cast<unsigned>(flags) & static_cast<unsigned>(LoadFlags::KeepSource)) != 0;
+  const bool keep_source =
+      (static_cast<unsigned>(flags) & static_cast<unsigned>(LoadFlags::KeepSource)) != 0;
   std::string bytes;
   hr = ReadDocument(path, m_properties, &doc, &m_parseError, keep_source ? &bytes : nullptr);
   if (hr != S_OK) return hr;
