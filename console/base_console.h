@@ -73,7 +73,6 @@ class CBaseConsole : public CMessageWriter {
   virtual int OnOption(std::string_view name, const std::vector<std::string>& values);
   virtual bool Validate() { return !IsOptionSet(kOptionHelp); }
   bool SetOption(uint32_t id);
-  bool ClearOption(uint32_t id);
 
   void SetAllowedLevels(uint32_t levels) { m_allowedLevels = levels; }
   void SetValidationError(std::string message, HRESULT status) {

@@ -97,12 +97,6 @@ bool CBaseConsole::SetOption(uint32_t id) {
   return true;
 }
 
-bool CBaseConsole::ClearOption(uint32_t id) {
-  if (OptionGroup(id) != kBaseOptionGroup) return false;
-  m_baseOptions &= ~OptionBit(id);
-  return true;
-}
-
 bool CBaseConsole::IsKnownOption(std::string_view name) const {
   return FindOption(name, kBaseOptions) >= 0;
 }

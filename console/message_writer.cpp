@@ -14,9 +14,7 @@ struct Label {
 };
 
 constexpr Label kLabels[] = {
-    {MSG_DEBUG, "DEBUG:"},
     {MSG_ERROR, "ERROR:"},
-    {MSG_WARNING, "WARNING:"},
 };
 
 std::string FormatArguments(const char* format, va_list arguments) {
@@ -34,14 +32,13 @@ std::string FormatArguments(const char* format, va_list arguments) {
 
 HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status,
                               va_list arguments) {
-  if ((flags & kKindMask & 0xFF000u) < kThreshold) return S_OK;
   std::string composed;
   const std::string* message = nullptr;
   if (text != nullptr) {
     composed = (flags & MSG_VERBATIM) != 0 ? std::string(text) : FormatArguments(text, arguments);
     message = &composed;
   }
-  const uint32_t kind = flags & 0xFF000u;
+  const uint32_t kind = flags & kKindMask;
   switch (kind) {
     case MSG_ERROR: {
       ComposeAndWrite(message, kind, flags | MSG_END_LINE);
@@ -51,8 +48,6 @@ HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status,
       }
       break;
     }
-    case MSG_DEBUG:
-    case MSG_WARNING:
     case MSG_INFO:
       ComposeAndWrite(message, kind, flags);
       break;

@@ -68,9 +68,6 @@ class CVersionInfo : public FixedFileInfo {
 
   void Unload();
 
-  // The number of (language, code page) pairs in the translation table.
-  size_t TranslationCount() const { return m_translation_count; }
-
   // Finds the string value name in the string table of the first
   // translation ("\StringFileInfo\llllcccc\name", letters matched ignoring
   // ASCII case) and sets *utf16le to its UTF-16LE bytes up to its
