@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/file.h"
 #include "platform/system_error.h"
 #include "platform/text_encoding.h"
@@ -94,12 +95,8 @@ bool IsWhiteSpace(uint16_t unit) {
   return false;
 }
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool KeyEquals(std::string_view utf16le_key, std::string_view name) {
-  const std::string key = Utf16LeToUtf8(utf16le_key);
-  return std::equal(key.begin(), key.end(), name.begin(), name.end(),
-                    [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+  return EqualsIgnoringAsciiCase(Utf16LeToUtf8(utf16le_key), name);
 }
 
 // One entry of a resource directory: a name (string offset, high bit set) or

@@ -4,9 +4,9 @@
 // failing token for the report.
 #include <span>
 
+#include "platform/name_match.h"
 #include "script/command_set.h"
 #include "script/error_report.h"
-#include "script/name_match.h"
 #include "script/parser.h"
 
 namespace {

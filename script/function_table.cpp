@@ -3,7 +3,8 @@
 #include <span>
 
 #include "functions/function_library.h"
-#include "script/name_match.h"
+#include "platform/ascii_case.h"
+#include "platform/name_match.h"
 
 using FunctionHandler = HRESULT (*)(CFunction& function, const CParameterInfo& parameters);
 
