@@ -157,7 +157,7 @@ TEST_F(ErrorReportTest, UnexpectedEndOfFileIsAtTheStartOfTheLastLine) {
 }
 
 TEST_F(ErrorReportTest, FailuresWithoutALineHaveNoListing) {
-  const HRESULT result = m_parser.RunDescriptionFile(Path("missing.txt"));
+  const HRESULT result = m_parser.RunDescriptionFile(m_temp.PathOf("missing.txt"));
   EXPECT_EQ(E_FILE_NOT_FOUND, result);
   RunOutcome outcome = Outcome(result);
   EXPECT_EQ("System error.", outcome.message);
