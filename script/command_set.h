@@ -11,13 +11,14 @@
 
 #include "platform/status.h"
 #include "script/parameter_info.h"
+#include "script/statement_words.h"
 #include "xml/xml_file.h"
 
 struct CommandForm;
 
 // The form with this statement identifier (the command's identifier OR its
 // qualifiers'), or null when the combination is no statement.
-const CommandForm* FindCommandForm(uint32_t statement);
+const CommandForm* FindCommandForm(StatementId statement);
 
 class CCommandSet {
  public:
@@ -36,7 +37,7 @@ class CCommandSet {
   size_t GetBadParameter() const { return m_badParameter; }
 
  private:
-  friend const CommandForm* FindCommandForm(uint32_t statement);
+  friend const CommandForm* FindCommandForm(StatementId statement);
 
   // Handlers: each reads its bound parameters and returns its status.
   template <HRESULT (CXmlFile::*kOperation)()>

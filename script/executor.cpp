@@ -11,30 +11,26 @@
 
 namespace {
 
-// A command or qualifier word. A statement's identifier is its command's
-// identifier OR its qualifiers'.
+// A command or qualifier word.
 struct WordRow {
   std::string_view name;
-  uint32_t identifier;
+  StatementId identifier;
 };
 
-// Matched by prefix in this order. Identifiers below kFirstPlainCommand take
-// a qualifier.
+// Matched by prefix in this order.
 constexpr WordRow kCommands[] = {
-    {"add", 0x100000},        {"get", 0x200000},        {"remove", 0x300000}, {"select", 0x400000},
-    {"set", 0x500000},        {"load", 0x1000000},      {"clear", 0x2000000}, {"var", 0x3000000},
-    {"increment", 0x4000000}, {"decrement", 0x5000000},
+    {"add", kAdd},          {"get", kGet},   {"remove", kRemove}, {"select", kSelect},
+    {"set", kSet},          {"load", kLoad}, {"clear", kClear},   {"var", kVar},
+    {"increment", kIncrement}, {"decrement", kDecrement},
 };
-constexpr uint32_t kFirstPlainCommand = 0x1000000;
-// "add" with "child" takes a second qualifier.
-constexpr uint32_t kAddChild = 0x101000;
 
 // Matched by prefix in this order: "c" is cdatasection, "n" next.
 constexpr WordRow kQualifiers[] = {
-    {"attribute", 0x1}, {"cdatasection", 0x2}, {"child", 0x1000}, {"comment", 0x4},
-    {"document", 0x3},  {"element", 0x5},      {"next", 0x6},     {"node", 0x7},
-    {"parent", 0x8},    {"previous", 0x9},     {"property", 0xA}, {"root", 0xB},
-    {"text", 0xC},
+    {"attribute", kAttribute}, {"cdatasection", kCDataSection}, {"child", kChild},
+    {"comment", kComment},     {"document", kDocument},         {"element", kElement},
+    {"next", kNext},           {"node", kNode},                 {"parent", kParent},
+    {"previous", kPrevious},   {"property", kProperty},         {"root", kRoot},
+    {"text", kText},
 };
 
 constexpr TokenKindSet kParameterKinds = TokenKind::Word | TokenKind::SystemVariable |
@@ -71,7 +67,7 @@ Token* CParser::ReadToken(TokenKindSet kinds) {
   return token;
 }
 
-HRESULT CParser::ReadQualifier(uint32_t* statement) {
+HRESULT CParser::ReadQualifier(StatementId* statement) {
   const Token* word = ReadToken(static_cast<TokenKindSet>(TokenKind::Word));
   if (word == nullptr) return S_FALSE;
   const WordRow* qualifier = FindQualifier(word->value.String());
@@ -89,11 +85,12 @@ HRESULT CParser::ExecuteStatement() {
   const WordRow* command = FindCommand(command_word->value.String());
   if (command == nullptr) return Fail(ScriptError::UnknownCommand);
 
-  uint32_t statement = command->identifier;
+  StatementId statement = command->identifier;
   const bool takes_qualifier = statement < kFirstPlainCommand;
   if (takes_qualifier) {
     HRESULT hr = ReadQualifier(&statement);
-    if (hr == S_OK && statement == kAddChild) hr = ReadQualifier(&statement);
+    // "add child" takes a second qualifier.
+    if (hr == S_OK && statement == (kAdd | kChild)) hr = ReadQualifier(&statement);
     if (hr != S_OK) return hr;
   }
   const CommandForm* form = FindCommandForm(statement);

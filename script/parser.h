@@ -23,6 +23,7 @@
 #include "script/parameter_info.h"
 #include "script/script_error.h"
 #include "script/script_value.h"
+#include "script/statement_words.h"
 #include "script/token.h"
 #include "xml/xml_file.h"
 
@@ -138,7 +139,7 @@ class CParser {
   // too_few or too_many, the cursor on the terminator.
   HRESULT CheckCount(const CParameterInfo& parameters, ScriptError too_few, ScriptError too_many);
   // Reads a qualifier word and ORs its identifier into *statement.
-  HRESULT ReadQualifier(uint32_t* statement);
+  HRESULT ReadQualifier(StatementId* statement);
 
   // Expressions (expressions.cpp).
   HRESULT AcceptOperator(CParameterInfo& parameters, Operator op);
