@@ -15,13 +15,6 @@ struct CommandForm {
 
 namespace {
 
-constexpr ParameterDescriptor kString{ValueType::String, ParameterKind::Value};
-constexpr ParameterDescriptor kAny{ValueType::Any, ParameterKind::Value};
-constexpr ParameterDescriptor kNewName{ValueType::String, ParameterKind::Name};
-constexpr ParameterDescriptor kExistingName{ValueType::String, ParameterKind::ExistingVariable};
-
-constexpr ParameterDescriptor kOneString[] = {kString};
-constexpr ParameterDescriptor kTwoStrings[] = {kString, kString};
 constexpr ParameterDescriptor kStringIntoVariable[] = {kString, kNewName};
 constexpr ParameterDescriptor kAnyIntoVariable[] = {kAny, kNewName};
 constexpr ParameterDescriptor kIntoVariable[] = {kNewName};

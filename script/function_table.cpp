@@ -16,11 +16,6 @@ struct FunctionRow {
 
 namespace {
 
-constexpr ParameterDescriptor kString{ValueType::String, ParameterKind::Value};
-constexpr ParameterDescriptor kAny{ValueType::Any, ParameterKind::Value};
-
-constexpr ParameterDescriptor kOneString[] = {kString};
-constexpr ParameterDescriptor kTwoStrings[] = {kString, kString};
 constexpr ParameterDescriptor kThreeStrings[] = {kString, kString, kString};
 constexpr ParameterDescriptor kSizeParameters[] = {kString, kString, kAny};
 
