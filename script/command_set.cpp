@@ -70,7 +70,7 @@ const CommandForm* FindCommandForm(StatementId statement) {
   return nullptr;
 }
 
-HRESULT CCommandSet::Execute(CParameterInfo& parameters) {
+HRESULT CCommandSet::Call(CParameterInfo& parameters) {
   if (!parameters.IsDeclared()) {
     parameters.Declare(m_form->parameters);
     return S_OK;

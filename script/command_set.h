@@ -30,7 +30,7 @@ class CCommandSet {
   // the bound values. Returns S_OK; S_FALSE when the command did not apply;
   // E_INVALIDARG for a parameter value it cannot use (GetBadParameter()
   // tells which); or another failure status.
-  HRESULT Execute(CParameterInfo& parameters);
+  HRESULT Call(CParameterInfo& parameters);
 
   // 0-based index of the parameter a failure is about; 0 unless the handler
   // named another.

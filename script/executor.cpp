@@ -6,7 +6,7 @@
 
 #include "platform/name_match.h"
 #include "script/command_set.h"
-#include "script/error_report.h"
+#include "script/function_table.h"
 #include "script/parser.h"
 
 namespace {
@@ -33,9 +33,17 @@ constexpr WordRow kQualifiers[] = {
     {"text", kText},
 };
 
-constexpr TokenKindSet kParameterKinds = TokenKind::Word | TokenKind::SystemVariable |
-                                         TokenKind::Number | TokenKind::Operator |
-                                         TokenKind::FunctionName;
+// A command's parameters run to the ";"; the first token of the parameter
+// that a handler refused is found from the first parameter token.
+constexpr CallSyntax kCommandSyntax{
+    TokenKind::Word | TokenKind::SystemVariable | TokenKind::Number | TokenKind::Operator |
+        TokenKind::FunctionName,
+    TokenKind::EndOfCommand,
+    ScriptError::NotEnoughCommandParameters,
+    ScriptError::TooManyCommandParameters,
+    ScriptError::CommandFailed,
+    FindParameterToken,
+};
 
 const WordRow* FindCommand(std::string_view text) {
   return FindByNamePrefix(std::span<const WordRow>(kCommands), text);
@@ -55,11 +63,12 @@ ScriptError BindingError(HRESULT hr) {
 }  // namespace
 
 Token* CParser::ReadToken(TokenKindSet kinds) {
-  if (m_cursor >= m_tokens.size()) {
+  std::vector<Token>& tokens = m_scanner.Tokens();
+  if (m_cursor >= tokens.size()) {
     Fail(ScriptError::TokenMissing);
     return nullptr;
   }
-  Token* token = &m_tokens[m_cursor++];
+  Token* token = &tokens[m_cursor++];
   if (!Contains(kinds, token->kind)) {
     Fail(ScriptError::UnexpectedToken);
     return nullptr;
@@ -77,7 +86,7 @@ HRESULT CParser::ReadQualifier(StatementId* statement) {
 }
 
 HRESULT CParser::ExecuteStatement() {
-  m_state = ScannerState::Executing;
+  m_executing = true;
   m_cursor = 0;
 
   const Token* command_word = ReadToken(static_cast<TokenKindSet>(TokenKind::CommandWord));
@@ -98,39 +107,40 @@ HRESULT CParser::ExecuteStatement() {
     return Fail(takes_qualifier ? ScriptError::UnknownQualifier : ScriptError::UnknownCommand);
   }
 
-  const size_t first_parameter = m_cursor;
   CCommandSet command_set(*form, &m_document);
-  CParameterInfo& parameters = m_statementParameters;
-  parameters.Reset();
-  HRESULT hr = command_set.Execute(parameters);
-  if (hr == S_OK) hr = EvaluateParameters(kParameterKinds, TokenKind::EndOfCommand, parameters);
-  if (hr == S_OK) {
-    hr = CheckCount(parameters, ScriptError::NotEnoughCommandParameters,
-                    ScriptError::TooManyCommandParameters);
-  }
-  if (hr != S_OK) return hr;
+  m_statementParameters.Reset();
+  // The command word is the statement's first token.
+  const HRESULT hr =
+      BindAndCall(command_set, kCommandSyntax, m_statementParameters, 1, m_cursor);
+  if (hr == S_OK) ++m_executedCount;
+  return hr;
+}
 
-  hr = command_set.Execute(parameters);
+template <typename Callee>
+HRESULT CParser::BindAndCall(Callee& callee, const CallSyntax& syntax, CParameterInfo& parameters,
+                             size_t name, size_t first) {
+  HRESULT hr = callee.Call(parameters);  // declares
+  if (hr == S_OK) hr = EvaluateParameters(syntax.allowed, syntax.terminator, parameters);
+  if (hr != S_OK) return hr;
+  if (parameters.GetCount() < parameters.GetExpectedCount()) return Fail(syntax.too_few);
+  if (parameters.GetCount() > parameters.GetExpectedCount()) return Fail(syntax.too_many);
+
+  hr = callee.Call(parameters);
   if (hr == S_FALSE) {
-    m_cursor = 1;  // the command word
-    return Fail(ScriptError::CommandFailed);
+    m_cursor = name;
+    return Fail(syntax.not_applied);
   }
-  if (SUCCEEDED(hr)) {
-    ++m_executedCount;
-    return S_OK;
-  }
-  m_cursor = FindParameterToken(m_tokens, command_set.GetBadParameter(), first_parameter);
+  if (SUCCEEDED(hr)) return S_OK;
+  m_cursor = syntax.locate(m_scanner.Tokens(), callee.GetBadParameter(), first);
   if (hr == E_INVALIDARG) return Fail(ScriptError::InvalidParameterType);
   Fail(ScriptError::SystemError);
   return hr;
 }
 
-HRESULT CParser::CheckCount(const CParameterInfo& parameters, ScriptError too_few,
-                            ScriptError too_many) {
-  if (parameters.GetCount() < parameters.GetExpectedCount()) return Fail(too_few);
-  if (parameters.GetCount() > parameters.GetExpectedCount()) return Fail(too_many);
-  return S_OK;
-}
+template HRESULT CParser::BindAndCall(CCommandSet&, const CallSyntax&, CParameterInfo&, size_t,
+                                      size_t);
+template HRESULT CParser::BindAndCall(CFunction&, const CallSyntax&, CParameterInfo&, size_t,
+                                      size_t);
 
 HRESULT CParser::EvaluateParameters(TokenKindSet allowed, TokenKind terminator,
                                     CParameterInfo& parameters) {
