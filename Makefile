@@ -80,7 +80,7 @@ fuzz-coverage: fuzz-build
 .PHONY: check-docs check-install
 
 check-docs: build
-	bash doc/check-manpage.sh doc/brindle.1 build/brindle
+	bash doc/check-manpage.sh doc/brindle.1 build/list_options
 
 check-install: build
 	bash doc/check-install.sh build

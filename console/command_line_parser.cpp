@@ -1,6 +1,7 @@
 // The command-line half of CBaseConsole: splitting, option lookup, the
 // base options and the report.
 #include <cctype>
+#include <iterator>
 
 #include "console/base_console.h"
 #include "platform/program_path.h"
@@ -97,8 +98,15 @@ bool CBaseConsole::SetOption(uint32_t id) {
   return true;
 }
 
+std::vector<NamedValue> CBaseConsole::GetOptionTable() const {
+  const std::span<const NamedValue> application = GetApplicationOptions();
+  std::vector<NamedValue> table(application.begin(), application.end());
+  table.insert(table.end(), std::begin(kBaseOptions), std::end(kBaseOptions));
+  return table;
+}
+
 bool CBaseConsole::IsKnownOption(std::string_view name) const {
-  return FindOption(name, kBaseOptions) >= 0;
+  return FindOption(name, GetApplicationOptions()) >= 0 || FindOption(name, kBaseOptions) >= 0;
 }
 
 bool CBaseConsole::IsOptionArgument(std::string_view argument) const {
