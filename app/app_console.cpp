@@ -78,9 +78,7 @@ std::string CConsole::GetDescription() const {
 
 std::string CConsole::GetUsage() const { return kUsage; }
 
-std::span<const NamedValue> CConsole::GetApplicationOptions() const {
-  return kApplicationOptions;
-}
+std::span<const NamedValue> CConsole::GetApplicationOptions() const { return kApplicationOptions; }
 
 int CConsole::OnPositional(int position, const std::string& text) {
   switch (position) {

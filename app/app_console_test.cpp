@@ -38,8 +38,8 @@ TEST(AppConsoleTest, TheUsageNamesEveryOptionOfTheTableAndNoOther) {
     EXPECT_EQ(1u, named_by_id.count(option.value)) << "the usage does not name /" << option.name;
   }
   for (const auto& [id, names] : named_by_id) {
-    EXPECT_EQ(std::string::npos, names.find('/', 1)) << "the usage names one option twice: "
-                                                     << names;
+    EXPECT_EQ(std::string::npos, names.find('/', 1))
+        << "the usage names one option twice: " << names;
   }
   std::set<std::string> rows;
   for (const NamedValue& option : console.GetOptionTable()) rows.insert(option.name);

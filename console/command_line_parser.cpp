@@ -116,7 +116,8 @@ bool CBaseConsole::IsOptionArgument(std::string_view argument) const {
   }
   if (argument[0] != '/') return false;
   const size_t colon = argument.find(':');
-  const std::string_view name = argument.substr(1, colon == std::string_view::npos ? colon : colon - 1);
+  const std::string_view name =
+      argument.substr(1, colon == std::string_view::npos ? colon : colon - 1);
   if (name.empty() || name == "?") return true;
   if (!IsAsciiLetters(name)) return false;
   return colon == std::string_view::npos || IsKnownOption(name);
@@ -206,8 +207,7 @@ void CBaseConsole::ParseCommandLine(int count, const char* const* arguments) {
       if (pending) {
         pending_values.push_back(argument);
       } else {
-        ReportParameter(argument,
-                        option_seen ? kUnexpectedParameter : OnPositional(i, argument));
+        ReportParameter(argument, option_seen ? kUnexpectedParameter : OnPositional(i, argument));
       }
       continue;
     }

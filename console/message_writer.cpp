@@ -30,8 +30,7 @@ std::string FormatArguments(const char* format, va_list arguments) {
 
 }  // namespace
 
-HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status,
-                              va_list arguments) {
+HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) {
   std::string composed;
   const std::string* message = nullptr;
   if (text != nullptr) {
@@ -100,7 +99,6 @@ bool CMessageWriter::GetLabel(uint32_t kind, std::string* label) const {
 void CMessageWriter::PrintWith(uint32_t flags, HRESULT status, const char* format, ...) {
   BRINDLE_FORWARD(flags, status, format, format);
 }
-
 
 void CMessageWriter::PrintInfo(const char* format, ...) {
   BRINDLE_FORWARD(MSG_INFO | MSG_END_LINE, S_OK, format, format);

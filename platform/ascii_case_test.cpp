@@ -24,8 +24,8 @@ TEST(NameMatchTest, TheFirstRowThatTheTextBeginsWins) {
     const char* text;
     const char* expected;
   } cases[] = {
-      {"s", "select"}, {"SET", "set"}, {"si", "Size"}, {"", "select"},
-      {"selects", "none"}, {"x", "none"},
+      {"s", "select"}, {"SET", "set"},      {"si", "Size"},
+      {"", "select"},  {"selects", "none"}, {"x", "none"},
   };
   for (const auto& c : cases) {
     const Row* row = FindByNamePrefix(std::span<const Row>(kRows), c.text);

@@ -16,12 +16,8 @@ namespace fs = std::filesystem;
 
 class InterruptCleanupTest : public TempDirTest {
  protected:
-  void SetUp() override {
-    m_folder = open(m_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  }
-  void TearDown() override {
-    close(m_folder);
-  }
+  void SetUp() override { m_folder = open(m_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+  void TearDown() override { close(m_folder); }
   void Put(const std::string& name, const std::string& text) {
     std::ofstream(m_dir / name) << text;
   }

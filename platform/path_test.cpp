@@ -47,9 +47,8 @@ TEST_F(PathTest, RelativePathsJoinTheCurrentDirectoryAndBecomeCanonical) {
   };
   const std::string parent = m_dir.substr(0, m_dir.rfind('/'));
   for (const auto& c : cases) {
-    const std::string expected = std::string(c.source).rfind("missing", 0) == 0
-                                     ? parent + "/a.xml"
-                                     : m_dir + c.expected;
+    const std::string expected =
+        std::string(c.source).rfind("missing", 0) == 0 ? parent + "/a.xml" : m_dir + c.expected;
     EXPECT_EQ(expected, Resolve(c.source)) << c.source;
   }
 }

@@ -39,8 +39,12 @@ class SafeFileWriterTest : public TempDirTest {
     text << in.rdbuf();
     return text.str();
   }
-  void Put(const std::string& name, const std::string& text) { std::ofstream(m_dir / name) << text; }
-  size_t FileCount() { return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {})); }
+  void Put(const std::string& name, const std::string& text) {
+    std::ofstream(m_dir / name) << text;
+  }
+  size_t FileCount() {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {}));
+  }
   HRESULT Save(const std::string& name, const std::string& text) {
     CSafeFileWriter writer;
     HRESULT hr = writer.Open(m_dir / name);

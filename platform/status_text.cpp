@@ -17,8 +17,7 @@ constexpr StatusText kWin32Texts[] = {
     {ERROR_TOO_MANY_OPEN_FILES, "The system cannot open the file."},
     {ERROR_ACCESS_DENIED, "Access is denied."},
     {ERROR_INVALID_HANDLE, "The handle is invalid."},
-    {ERROR_NOT_ENOUGH_MEMORY,
-     "Not enough memory resources are available to process this command."},
+    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command."},
     {ERROR_BAD_FORMAT, "An attempt was made to load a program with an incorrect format."},
     {ERROR_INVALID_DATA, "The data is invalid."},
     {ERROR_OUTOFMEMORY, "Not enough memory resources are available to complete this operation."},
@@ -43,8 +42,7 @@ constexpr StatusText kWin32Texts[] = {
     {ERROR_DISK_QUOTA_EXCEEDED,
      "The requested file operation failed because the storage quota was exceeded."},
     {ERROR_RPC_S_ZERO_DIVIDE, "The RPC server attempted an integer division by zero."},
-    {ERROR_RESOURCE_DATA_NOT_FOUND,
-     "The specified image file did not contain a resource section."},
+    {ERROR_RESOURCE_DATA_NOT_FOUND, "The specified image file did not contain a resource section."},
     {ERROR_RESOURCE_TYPE_NOT_FOUND,
      "The specified resource type cannot be found in the image file."},
     {ERROR_CANT_RESOLVE_FILENAME, "The name of the file cannot be resolved by the system."},
@@ -64,8 +62,7 @@ constexpr StatusText kStatusTexts[] = {
     {static_cast<uint32_t>(XML_E_UNSUPPORTED_ENCODING), "The encoding is not supported."},
     {static_cast<uint32_t>(XML_E_WRITE_FAILED), "The XML writer failed."},
     {static_cast<uint32_t>(XML_E_INVALID_XPATH), "The XPath expression is not valid."},
-    {static_cast<uint32_t>(XML_E_XPATH_NOT_NODESET),
-     "The XPath expression does not select nodes."},
+    {static_cast<uint32_t>(XML_E_XPATH_NOT_NODESET), "The XPath expression does not select nodes."},
     {static_cast<uint32_t>(XML_E_UNDECLARED_PREFIX),
      "The XPath expression uses a namespace prefix that is not declared."},
     {static_cast<uint32_t>(XML_E_CANNOT_APPEND),
@@ -125,8 +122,8 @@ bool GetSystemText(HRESULT status, std::string* text) {
     found = strerrordesc_np(static_cast<int>(StatusCode(status)));
     if (found == nullptr) found = "Unknown operating system error.";
   } else {
-    found = FindText(std::begin(kStatusTexts), std::end(kStatusTexts),
-                     static_cast<uint32_t>(status));
+    found =
+        FindText(std::begin(kStatusTexts), std::end(kStatusTexts), static_cast<uint32_t>(status));
   }
   if (found == nullptr) return false;
 

@@ -81,16 +81,14 @@ HRESULT CParser::GetErrorListing(std::string* text) const {
   if (position.line == 0 || m_descriptionPath.empty()) return S_FALSE;
   // From the failing statement's command word, but no more than a few lines
   // above the error.
-  const uint32_t first_line = std::max(m_scanner.GetStatementLine(),
-                                       position.line > kListedLinesAbove
-                                           ? position.line - kListedLinesAbove
-                                           : 0);
+  const uint32_t first_line =
+      std::max(m_scanner.GetStatementLine(),
+               position.line > kListedLinesAbove ? position.line - kListedLinesAbove : 0);
 
   const std::string rule(kRuleWidth, '-');
   *text = rule + "\n\n";
   HRESULT hr = S_FALSE;
-  for (uint32_t line = std::max(first_line, m_firstRecentLine); line <= position.line;
-       ++line) {
+  for (uint32_t line = std::max(first_line, m_firstRecentLine); line <= position.line; ++line) {
     const size_t index = line - m_firstRecentLine;
     if (index >= m_recentLines.size()) break;
     const std::string prefix = LinePrefix(line);

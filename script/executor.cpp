@@ -19,17 +19,26 @@ struct WordRow {
 
 // Matched by prefix in this order.
 constexpr WordRow kCommands[] = {
-    {"add", kAdd},          {"get", kGet},   {"remove", kRemove}, {"select", kSelect},
-    {"set", kSet},          {"load", kLoad}, {"clear", kClear},   {"var", kVar},
-    {"increment", kIncrement}, {"decrement", kDecrement},
+    {"add", kAdd},
+    {"get", kGet},
+    {"remove", kRemove},
+    {"select", kSelect},
+    {"set", kSet},
+    {"load", kLoad},
+    {"clear", kClear},
+    {"var", kVar},
+    {"increment", kIncrement},
+    {"decrement", kDecrement},
 };
 
 // Matched by prefix in this order: "c" is cdatasection, "n" next.
 constexpr WordRow kQualifiers[] = {
-    {"attribute", kAttribute}, {"cdatasection", kCDataSection}, {"child", kChild},
-    {"comment", kComment},     {"document", kDocument},         {"element", kElement},
-    {"next", kNext},           {"node", kNode},                 {"parent", kParent},
-    {"previous", kPrevious},   {"property", kProperty},         {"root", kRoot},
+    {"attribute", kAttribute}, {"cdatasection", kCDataSection},
+    {"child", kChild},         {"comment", kComment},
+    {"document", kDocument},   {"element", kElement},
+    {"next", kNext},           {"node", kNode},
+    {"parent", kParent},       {"previous", kPrevious},
+    {"property", kProperty},   {"root", kRoot},
     {"text", kText},
 };
 
@@ -110,8 +119,7 @@ HRESULT CParser::ExecuteStatement() {
   CCommandSet command_set(*form, &m_document);
   m_statementParameters.Reset();
   // The command word is the statement's first token.
-  const HRESULT hr =
-      BindAndCall(command_set, kCommandSyntax, m_statementParameters, 1, m_cursor);
+  const HRESULT hr = BindAndCall(command_set, kCommandSyntax, m_statementParameters, 1, m_cursor);
   if (hr == S_OK) ++m_executedCount;
   return hr;
 }

@@ -136,8 +136,8 @@ TEST(ScannerTest, StopsAtEachStatementAndAtTheEndOfTheLine) {
   const auto tokens = [&scanner] {
     std::string text;
     for (const Token& token : scanner.Tokens()) {
-      text += std::to_string(static_cast<uint32_t>(token.kind)) + "@" +
-              std::to_string(token.line) + ":" + std::to_string(token.column) + " ";
+      text += std::to_string(static_cast<uint32_t>(token.kind)) + "@" + std::to_string(token.line) +
+              ":" + std::to_string(token.column) + " ";
     }
     return text;
   };

@@ -54,9 +54,8 @@ int main(int argc, char** argv) {
   fixed.file_os = kFileOsNtWindows32;
   fixed.file_type = kFileTypeApplication;
   const version_block::Strings strings = {
-      {"CompanyName", argv[5]},     {"FileDescription", argv[3]},
-      {"FileVersion", version_text}, {"LegalCopyright", argv[4]},
-      {"ProductName", argv[6]},     {"ProductVersion", version_text},
+      {"CompanyName", argv[5]},    {"FileDescription", argv[3]}, {"FileVersion", version_text},
+      {"LegalCopyright", argv[4]}, {"ProductName", argv[6]},     {"ProductVersion", version_text},
   };
   const std::string block = version_block::Encode(version_block::Root(
       fixed, kEnglishUnicodeTable, strings,
@@ -72,6 +71,7 @@ int main(int argc, char** argv) {
     std::fprintf(out, "%s0x%02X,", i % 12 == 0 ? "\n    " : " ",
                  static_cast<unsigned char>(block[i]));
   }
-  std::fprintf(out, "\n};\nconst size_t kProgramVersionRecordSize = sizeof kProgramVersionRecord;\n");
+  std::fprintf(out,
+               "\n};\nconst size_t kProgramVersionRecordSize = sizeof kProgramVersionRecord;\n");
   return std::fclose(out) == 0 ? 0 : 1;
 }

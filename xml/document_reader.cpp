@@ -114,8 +114,9 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   if (SUCCEEDED(hr)) hr = CheckForInPlaceJournal(fd.Get(), nullptr);
   if (FAILED(hr)) return hr;
   struct stat status;
-  const uint64_t file_size =
-      fstat(fd.Get(), &status) == 0 && S_ISREG(status.st_mode) ? static_cast<uint64_t>(status.st_size) : 0;
+  const uint64_t file_size = fstat(fd.Get(), &status) == 0 && S_ISREG(status.st_mode)
+                                 ? static_cast<uint64_t>(status.st_size)
+                                 : 0;
 
   XmlErrorCapture capture;
   EntityGuard guard(SaturatingAdd(SaturatingMultiply(file_size, 10), kExpansionAllowance));
@@ -128,12 +129,12 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   pass.Attach(context.get());
   if (properties.prohibit_dtd) context->sax->internalSubset = RefuseDtd;
 
-  std::unique_ptr<xmlDoc, DocFree> parsed(xmlCtxtReadIO(context.get(), FileSource::Read, nullptr,
-                                                       &source, path.c_str(), nullptr,
-                                                       kParseOptions));
+  std::unique_ptr<xmlDoc, DocFree> parsed(xmlCtxtReadIO(
+      context.get(), FileSource::Read, nullptr, &source, path.c_str(), nullptr, kParseOptions));
   if (FAILED(source.Status())) return source.Status();
   if (!capture.HasError() && !parsed) {
-    capture.Record(context->input != nullptr ? context->input->line : 0, "The document is not well-formed.");
+    capture.Record(context->input != nullptr ? context->input->line : 0,
+                   "The document is not well-formed.");
   }
   if (!capture.HasError()) {
     int line = 0;
