@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kFlagPrerelease = 0x2;
-
 // A 32-bit build that runs on a 64-bit kernel: the machine name of the
 // kernel says 64 where the program's pointers are 32 bits wide.
 bool IsNarrowBuildOnWideKernel() {
@@ -34,7 +32,7 @@ bool CConsoleVersionInfo::GetTitle(std::string* title) const {
   *title = description + " - Version " + std::to_string(file_version_ms >> 16) + "." +
            std::to_string(file_version_ms & 0xFFFF) + " (build " +
            std::to_string(file_version_ls >> 16) + ")";
-  if ((file_flags & kFlagPrerelease) != 0) *title += " [BETA]";
+  if ((file_flags & kFileFlagPrerelease) != 0) *title += " [BETA]";
   if (IsNarrowBuildOnWideKernel()) *title += ", 32-bit.";
   return true;
 }

@@ -5,32 +5,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
+#include "platform/test_temp_dir.h"
 
 namespace {
 
 class PathTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/brindle-path-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    m_dir = pattern;
     ASSERT_NE(nullptr, getcwd(m_previous, sizeof m_previous));
     ASSERT_EQ(0, chdir(m_dir.c_str()));
     setenv("BRINDLE_TEST_DIR", "sub dir", 1);
     unsetenv("BRINDLE_TEST_UNSET");
   }
-  void TearDown() override {
-    ASSERT_EQ(0, chdir(m_previous));
-    std::filesystem::remove_all(m_dir);
-  }
+  void TearDown() override { ASSERT_EQ(0, chdir(m_previous)); }
   std::string Resolve(const std::string& source) {
     std::string out = "unchanged";
     EXPECT_EQ(S_OK, ResolvePath(source, &out)) << source;
     return out;
   }
 
-  std::string m_dir;
+  TestTempDir m_temp;
+  const std::string m_dir = m_temp.Path();
   char m_previous[4096];
 };
 
@@ -52,9 +47,8 @@ TEST_F(PathTest, RelativePathsJoinTheCurrentDirectoryAndBecomeCanonical) {
   };
   const std::string parent = m_dir.substr(0, m_dir.rfind('/'));
   for (const auto& c : cases) {
-    const std::string expected = std::string(c.source).rfind("missing", 0) == 0
-                                     ? parent + "/a.xml"
-                                     : m_dir + c.expected;
+    const std::string expected =
+        std::string(c.source).rfind("missing", 0) == 0 ? parent + "/a.xml" : m_dir + c.expected;
     EXPECT_EQ(expected, Resolve(c.source)) << c.source;
   }
 }

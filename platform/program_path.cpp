@@ -3,6 +3,8 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include "platform/ascii_case.h"
+
 std::string GetProgramPath() {
   char buffer[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -15,8 +17,5 @@ std::string GetProgramName() {
   name.erase(0, name.rfind('/') + 1);
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
+  return LowerCaseAscii(name);
 }

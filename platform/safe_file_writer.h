@@ -93,12 +93,12 @@ class CSafeFileWriter {
   HRESULT Overwrite(int file, uint64_t old_size);
 
   Route m_route = Route::NewFile;
-  UniqueFd m_stream;          // Route::Stream: where the content goes
-  UniqueFd m_target;          // an existing target, opened as ">>" opens it
+  UniqueFd m_stream;  // Route::Stream: where the content goes
+  UniqueFd m_target;  // an existing target, opened as ">>" opens it
   struct stat m_targetStatus {};
-  UniqueFd m_folder;          // the folder that really holds the target
+  UniqueFd m_folder;  // the folder that really holds the target
   std::string m_folderPath;
-  std::string m_name;         // the target's own name in m_folder
+  std::string m_name;            // the target's own name in m_folder
   bool m_createdTarget = false;  // opening a dangling link created the target
   CRemoveOnInterrupt m_createdCleanup;
   CTemporaryFile m_temp;

@@ -11,16 +11,15 @@
 #include <sstream>
 
 #include "platform/in_place_journal.h"
-#include "platform/test_folder.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class SafeFileWriterTest : public TestFolderFixture {
+class SafeFileWriterTest : public TempDirTest {
  protected:
   void SetUp() override {
-    TestFolderFixture::SetUp();
     // The previous content of in-place saves is kept in the test's folder.
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state != nullptr) m_savedState = state;
@@ -32,7 +31,6 @@ class SafeFileWriterTest : public TestFolderFixture {
     } else {
       setenv("XDG_STATE_HOME", m_savedState.c_str(), 1);
     }
-    TestFolderFixture::TearDown();
   }
 
   std::string Read(const std::string& name) {
@@ -41,8 +39,12 @@ class SafeFileWriterTest : public TestFolderFixture {
     text << in.rdbuf();
     return text.str();
   }
-  void Put(const std::string& name, const std::string& text) { std::ofstream(m_dir / name) << text; }
-  size_t FileCount() { return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {})); }
+  void Put(const std::string& name, const std::string& text) {
+    std::ofstream(m_dir / name) << text;
+  }
+  size_t FileCount() {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {}));
+  }
   HRESULT Save(const std::string& name, const std::string& text) {
     CSafeFileWriter writer;
     HRESULT hr = writer.Open(m_dir / name);

@@ -96,8 +96,8 @@ TEST_F(ExecutorTest, SystemErrorsEndTheRunWithTheirStatus) {
 }
 
 TEST_F(ExecutorTest, CommandFailedPointsAtTheCommandWord) {
-  WriteFile("broken.xml", "<a>");
-  const std::string script = "var x = 1;  load \"" + Path("broken.xml") + "\";";
+  m_temp.Write("broken.xml", "<a>");
+  const std::string script = "var x = 1;  load \"" + m_temp.PathOf("broken.xml") + "\";";
   EXPECT_EQ("Command failed in line 1. @12", ErrorAt(script));
 }
 

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_temp_dir.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -40,7 +42,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+  for (size_t pos = text.find(from); pos != std::string::npos;
+       pos = text.find(from, pos + to.size())) {
     text.replace(pos, from.size(), to);
   }
   return text;
@@ -66,7 +69,8 @@ struct RunResult {
   std::string err;
 };
 
-RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv, const fs::path& home) {
+RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv,
+                  const fs::path& home) {
   int out_pipe[2];
   int err_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
@@ -170,11 +174,6 @@ std::string CaseName(const fs::path& path) {
 class CaseTest : public testing::TestWithParam<fs::path> {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/brindle-case-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    m_root = pattern;
-    m_work = m_root / "work";
-    m_home = m_root / "home";
     fs::create_directories(m_work);
     fs::create_directories(m_home / "tmp");
     // Cases that drop privileges must still reach their folder.
@@ -182,18 +181,14 @@ class CaseTest : public testing::TestWithParam<fs::path> {
     fs::permissions(m_work, fs::perms::all);
     fs::permissions(m_home / "tmp", fs::perms::all);
   }
-  void TearDown() override {
-    // A case may leave read-only folders behind.
-    for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
-      if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-    }
-    fs::remove_all(m_root);
+  std::string Expand(const std::string& text) const {
+    return Replace(text, "{dir}", m_work.string());
   }
-  std::string Expand(const std::string& text) const { return Replace(text, "{dir}", m_work.string()); }
 
-  fs::path m_root;
-  fs::path m_work;
-  fs::path m_home;
+  TestTempDir m_temp;
+  const fs::path m_root = m_temp.Path();
+  const fs::path m_work = m_root / "work";
+  const fs::path m_home = m_root / "home";
 };
 
 TEST_P(CaseTest, Run) {
@@ -210,7 +205,8 @@ TEST_P(CaseTest, Run) {
   const RunResult result = RunCase(m_work, argv, m_home);
 
   const int expected_exit = fs::exists(dir / "exit") ? std::stoi(ReadFile(dir / "exit")) : 0;
-  if (fs::exists(dir / "run.sh") && result.exit_code == kSkipExitCode && expected_exit != kSkipExitCode) {
+  if (fs::exists(dir / "run.sh") && result.exit_code == kSkipExitCode &&
+      expected_exit != kSkipExitCode) {
     GTEST_SKIP() << result.out;
   }
   EXPECT_EQ(expected_exit, result.exit_code) << "output:\n" << result.out << result.err;
@@ -226,7 +222,8 @@ TEST_P(CaseTest, Run) {
   }
   if (fs::exists(dir / "contains")) {
     for (const std::string& line : SplitLines(ReadFile(dir / "contains"))) {
-      EXPECT_NE(std::string::npos, result.out.find(Expand(line))) << "missing: " << line << "\n" << result.out;
+      EXPECT_NE(std::string::npos, result.out.find(Expand(line))) << "missing: " << line << "\n"
+                                                                  << result.out;
     }
   }
   if (fs::exists(dir / "not_contains")) {

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
@@ -15,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/test_temp_dir.h"
 #include "xml/xml_file.h"
 #include "xml/xml_library.h"
 
@@ -31,24 +30,16 @@ class XmlFileTest : public ::testing::Test {
   void SetUp() override {
     static XmlLibrary library;
     ASSERT_EQ(S_OK, library.Initialize());
-    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-xml-XXXXXX").string();
-    ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-    m_directory = pattern;
   }
-  void TearDown() override { std::filesystem::remove_all(m_directory); }
 
   // Writes xml to a file of the test's directory and returns its path.
-  std::string Write(std::string_view xml) const {
-    const std::string path = (m_directory / "input.xml").string();
-    std::ofstream(path, std::ios::binary) << xml;
-    return path;
-  }
+  std::string Write(std::string_view xml) const { return m_temp.Write("input.xml", xml); }
 
   void Load(std::string_view xml) { ASSERT_EQ(S_OK, m_file.Load(Write(xml))) << xml; }
 
   // The document as saved without declaration, less its last line break.
   std::string Saved() {
-    const std::string path = (m_directory / "output.xml").string();
+    const std::string path = m_temp.PathOf("output.xml");
     const HRESULT hr = m_file.Save(path, "", SaveFlags::NoDeclaration);
     if (hr != S_OK) return "save failed: " + StatusName(hr);
     std::ifstream in(path, std::ios::binary);
@@ -115,7 +106,7 @@ class XmlFileTest : public ::testing::Test {
     return text;
   }
 
-  std::filesystem::path m_directory;
+  TestTempDir m_temp;
   CXmlFile m_file;
   std::string m_read;
 };
