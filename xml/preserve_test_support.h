@@ -18,24 +18,12 @@
 
 class PreserveTest : public XmlFileTest {
  protected:
-  // Each save flushes its file to disk; in memory, where the system has a
-  // file system there, many saves take no time.
-  void SetUp() override {
-    XmlFileTest::SetUp();
-    std::error_code error;
-    if (!std::filesystem::is_directory("/dev/shm", error)) return;
-    std::string pattern = "/dev/shm/brindle-preserve-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    std::filesystem::remove_all(m_directory, error);
-    m_directory = pattern;
-  }
-
   static std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
 
-  std::string OutputPath() const { return (m_directory / "output.xml").string(); }
+  std::string OutputPath() const { return m_temp.PathOf("output.xml"); }
 
   // Loads xml keeping its text, applies steps until one fails, and saves with
   // SaveFlags::Preserve and flags. Returns the saved bytes, or

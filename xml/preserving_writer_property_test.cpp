@@ -347,7 +347,7 @@ TEST_F(PreserveProperty, RandomEditsOnRandomDocuments) {
     for (uint64_t round = 0; round < 3; ++round) {
       EditMaker edit_maker(seed * 7 + round, maker.Elements());
       const std::vector<ScriptEdit> edits = edit_maker.Make();
-      const std::string plain_out = (m_directory / "plain.xml").string();
+      const std::string plain_out = m_temp.PathOf("plain.xml");
       std::string preserved;
       RunBoth(input, edits, plain_out, OutputPath(), &preserved);
       if (HasFatalFailure()) return;

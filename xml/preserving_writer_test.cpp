@@ -306,7 +306,7 @@ TEST_F(PreservingWriterTest, WhatCannotBeWrittenBackFailsTheSave) {
 }
 
 TEST_F(PreservingWriterTest, DocumentsWithoutTheirTextAreWrittenAsUsual) {
-  const std::string other = (m_directory / "other.xml").string();
+  const std::string other = m_temp.PathOf("other.xml");
   std::ofstream(other, std::ios::binary) << "<o>\n  <p/>\n</o>";
   ExpectEdits({
       {"loaded again",
