@@ -63,61 +63,52 @@ std::string EncodingKey(const std::string& name) {
 }
 
 // Escapes as the library's own writer does, so that the text reads back the
-// same: a carriage return would otherwise become a line feed.
-void AppendEscapedText(std::string_view text, std::string* out) {
+// same: a carriage return would otherwise become a line feed. In an
+// attribute value (quote not 0), white space other than a blank is written
+// as a reference too, which a load does not normalise, and so is the quote.
+void AppendEscaped(std::string_view text, char quote, std::string* out) {
   for (char c : text) {
+    const char* reference = nullptr;
     switch (c) {
       case '&':
-        out->append("&amp;");
+        reference = "&amp;";
         break;
       case '<':
-        out->append("&lt;");
+        reference = "&lt;";
         break;
       case '>':
-        out->append("&gt;");
+        reference = "&gt;";
         break;
       case '\r':
-        out->append("&#13;");
+        reference = "&#13;";
+        break;
+      case '\n':
+        if (quote != 0) reference = "&#10;";
+        break;
+      case '\t':
+        if (quote != 0) reference = "&#9;";
+        break;
+      case '"':
+        if (quote == '"') reference = "&quot;";
+        break;
+      case '\'':
+        if (quote == '\'') reference = "&apos;";
         break;
       default:
-        out->push_back(c);
+        break;
+    }
+    if (reference != nullptr) {
+      out->append(reference);
+    } else {
+      out->push_back(c);
     }
   }
 }
 
-// An attribute value between quote characters: white space other than a
-// blank is written as a reference, which a load does not normalise.
+void AppendEscapedText(std::string_view text, std::string* out) { AppendEscaped(text, 0, out); }
+
 void AppendEscapedValue(std::string_view value, char quote, std::string* out) {
-  for (char c : value) {
-    switch (c) {
-      case '&':
-        out->append("&amp;");
-        break;
-      case '<':
-        out->append("&lt;");
-        break;
-      case '>':
-        out->append("&gt;");
-        break;
-      case '\n':
-        out->append("&#10;");
-        break;
-      case '\r':
-        out->append("&#13;");
-        break;
-      case '\t':
-        out->append("&#9;");
-        break;
-      case '"':
-        out->append(quote == '"' ? "&quot;" : "\"");
-        break;
-      case '\'':
-        out->append(quote == '\'' ? "&apos;" : "'");
-        break;
-      default:
-        out->push_back(c);
-    }
-  }
+  AppendEscaped(value, quote, out);
 }
 
 struct XmlStringFree {
