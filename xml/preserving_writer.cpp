@@ -105,12 +105,6 @@ void AppendEscaped(std::string_view text, char quote, std::string* out) {
   }
 }
 
-void AppendEscapedText(std::string_view text, std::string* out) { AppendEscaped(text, 0, out); }
-
-void AppendEscapedValue(std::string_view value, char quote, std::string* out) {
-  AppendEscaped(value, quote, out);
-}
-
 struct XmlStringFree {
   void operator()(xmlChar* text) const { xmlFree(text); }
 };
@@ -123,6 +117,17 @@ std::string AttributeValue(const xmlAttr* attribute) {
 
 std::string_view Content(const xmlNode* node) {
   return node->content != nullptr ? AsChars(node->content) : "";
+}
+
+// Appends a text, comment or CDATA section node (only these) as written.
+void AppendCharacterNode(const xmlNode* node, std::string* out) {
+  if (node->type == XML_TEXT_NODE) {
+    AppendEscaped(Content(node), 0, out);
+  } else if (node->type == XML_COMMENT_NODE) {
+    out->append("<!--").append(Content(node)).append("-->");
+  } else {
+    out->append("<![CDATA[").append(Content(node)).append("]]>");
+  }
 }
 
 void AppendQualifiedName(const xmlNs* ns, const xmlChar* name, std::string* out) {
@@ -356,13 +361,9 @@ void TreeWriter::WriteChangedLeaf(const xmlNode* node, size_t offset) {
   m_buffer.clear();
   switch (node->type) {
     case XML_TEXT_NODE:
-      AppendEscapedText(Content(node), &m_buffer);
-      break;
     case XML_COMMENT_NODE:
-      m_buffer.append("<!--").append(Content(node)).append("-->");
-      break;
     case XML_CDATA_SECTION_NODE:
-      m_buffer.append("<![CDATA[").append(Content(node)).append("]]>");
+      AppendCharacterNode(node, &m_buffer);
       break;
     case XML_PI_NODE: {
       // The target and the white space after it stay.
@@ -454,8 +455,8 @@ void TreeWriter::RebuildStartTag(xmlNodePtr element, size_t offset, const StartT
       if (!matches) continue;  // removed
       if (DeclarationState(declaration) == kAttributeChanged) {
         m_buffer.append(Slice(span.space_begin, span.value_begin));
-        AppendEscapedValue(declaration->href != nullptr ? AsChars(declaration->href) : "", quote,
-                           &m_buffer);
+        AppendEscaped(declaration->href != nullptr ? AsChars(declaration->href) : "", quote,
+                      &m_buffer);
         m_buffer.push_back(quote);
       } else {
         m_buffer.append(kept);
@@ -468,7 +469,7 @@ void TreeWriter::RebuildStartTag(xmlNodePtr element, size_t offset, const StartT
     if (attribute == nullptr || written != name) continue;  // removed
     if (AttributeState(attribute) == kAttributeChanged) {
       m_buffer.append(Slice(span.space_begin, span.value_begin));
-      AppendEscapedValue(AttributeValue(attribute), quote, &m_buffer);
+      AppendEscaped(AttributeValue(attribute), quote, &m_buffer);
       m_buffer.push_back(quote);
     } else {
       m_buffer.append(kept);
@@ -499,7 +500,7 @@ void TreeWriter::AppendAttributes(const xmlNode* element, bool only_new, char qu
     m_buffer.append(" xmlns");
     if (ns->prefix != nullptr) m_buffer.append(":").append(AsChars(ns->prefix));
     m_buffer.append("=").append(1, quote);
-    AppendEscapedValue(ns->href != nullptr ? AsChars(ns->href) : "", quote, &m_buffer);
+    AppendEscaped(ns->href != nullptr ? AsChars(ns->href) : "", quote, &m_buffer);
     m_buffer.push_back(quote);
   }
   for (const xmlAttr* attribute = element->properties; attribute != nullptr;
@@ -508,7 +509,7 @@ void TreeWriter::AppendAttributes(const xmlNode* element, bool only_new, char qu
     m_buffer.push_back(' ');
     AppendQualifiedName(attribute->ns, attribute->name, &m_buffer);
     m_buffer.append("=").append(1, quote);
-    AppendEscapedValue(AttributeValue(attribute), quote, &m_buffer);
+    AppendEscaped(AttributeValue(attribute), quote, &m_buffer);
     m_buffer.push_back(quote);
   }
 }
@@ -557,13 +558,9 @@ void TreeWriter::PlaceNew(xmlNodePtr child) {
   m_buffer.clear();
   switch (child->type) {
     case XML_TEXT_NODE:
-      AppendEscapedText(Content(child), &m_buffer);
-      break;
     case XML_CDATA_SECTION_NODE:
-      m_buffer.append("<![CDATA[").append(Content(child)).append("]]>");
-      break;
     case XML_COMMENT_NODE:
-      m_buffer.append("<!--").append(Content(child)).append("-->");
+      AppendCharacterNode(child, &m_buffer);
       break;
     case XML_PI_NODE:
       m_buffer.append("<?").append(AsChars(child->name));
