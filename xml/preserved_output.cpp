@@ -24,8 +24,10 @@ PreservedOutput::PreservedOutput(const std::string& path, TextCodec* codec,
 void PreservedOutput::Open() {
   m_open = true;
   m_status = m_writer.Open(m_path);
-  if (SUCCEEDED(m_status))
+  // An empty mark may have no bytes at all to point to.
+  if (SUCCEEDED(m_status) && !m_byteOrderMark.empty()) {
     m_status = m_writer.Write(m_byteOrderMark.data(), m_byteOrderMark.size());
+  }
 }
 
 void PreservedOutput::Encode(bool all) {
