@@ -29,6 +29,9 @@ constexpr WordRow kCommands[] = {
     {"var", kVar},
     {"increment", kIncrement},
     {"decrement", kDecrement},
+    {"rename", kRename},
+    {"move", kMove},
+    {"print", kPrint},
 };
 
 // Matched by prefix in this order: "c" is cdatasection, "n" next.
@@ -39,7 +42,8 @@ constexpr WordRow kQualifiers[] = {
     {"next", kNext},           {"node", kNode},
     {"parent", kParent},       {"previous", kPrevious},
     {"property", kProperty},   {"root", kRoot},
-    {"text", kText},
+    {"text", kText},           {"nodes", kNodes},
+    {"before", kBefore},       {"after", kAfter},
 };
 
 // A command's parameters run to the ";"; the first token of the parameter
@@ -107,8 +111,11 @@ HRESULT CParser::ExecuteStatement() {
   const bool takes_qualifier = statement < kFirstPlainCommand;
   if (takes_qualifier) {
     HRESULT hr = ReadQualifier(&statement);
-    // "add child" takes a second qualifier.
-    if (hr == S_OK && statement == (kAdd | kChild)) hr = ReadQualifier(&statement);
+    // "add child", "add before" and "add after" take a second qualifier.
+    if (hr == S_OK && (statement == (kAdd | kChild) || statement == (kAdd | kBefore) ||
+                       statement == (kAdd | kAfter))) {
+      hr = ReadQualifier(&statement);
+    }
     if (hr != S_OK) return hr;
   }
   const CommandForm* form = FindCommandForm(statement);
@@ -116,7 +123,7 @@ HRESULT CParser::ExecuteStatement() {
     return Fail(takes_qualifier ? ScriptError::UnknownQualifier : ScriptError::UnknownCommand);
   }
 
-  CCommandSet command_set(*form, &m_document);
+  CCommandSet command_set(*form, &m_document, &m_output);
   m_statementParameters.Reset();
   // The command word is the statement's first token.
   const HRESULT hr = BindAndCall(command_set, kCommandSyntax, m_statementParameters, 1, m_cursor);
@@ -141,6 +148,7 @@ HRESULT CParser::BindAndCall(Callee& callee, const CallSyntax& syntax, CParamete
   if (SUCCEEDED(hr)) return S_OK;
   m_cursor = syntax.locate(m_scanner.Tokens(), callee.GetBadParameter(), first);
   if (hr == E_INVALIDARG) return Fail(ScriptError::InvalidParameterType);
+  if (hr == SCRIPT_E_NOTHING_MATCHED) return Fail(ScriptError::NothingMatched);
   Fail(ScriptError::SystemError);
   return hr;
 }

@@ -14,15 +14,19 @@ constexpr StatementId kGet = 0x200000;
 constexpr StatementId kRemove = 0x300000;
 constexpr StatementId kSelect = 0x400000;
 constexpr StatementId kSet = 0x500000;
+constexpr StatementId kRename = 0x600000;
+constexpr StatementId kMove = 0x700000;
 constexpr StatementId kLoad = 0x1000000;
 constexpr StatementId kClear = 0x2000000;
 constexpr StatementId kVar = 0x3000000;
 constexpr StatementId kIncrement = 0x4000000;
 constexpr StatementId kDecrement = 0x5000000;
+constexpr StatementId kPrint = 0x6000000;
 constexpr StatementId kFirstPlainCommand = kLoad;
 
-// Qualifiers. "child" is a bit of its own, so that add child combines with
-// a second qualifier.
+// Qualifiers. "child", "before" and "after" are bits of their own (the
+// placements), so that add child, add before and add after combine with a
+// second qualifier.
 constexpr StatementId kAttribute = 0x1;
 constexpr StatementId kCDataSection = 0x2;
 constexpr StatementId kDocument = 0x3;
@@ -35,4 +39,7 @@ constexpr StatementId kPrevious = 0x9;
 constexpr StatementId kProperty = 0xA;
 constexpr StatementId kRoot = 0xB;
 constexpr StatementId kText = 0xC;
+constexpr StatementId kNodes = 0xD;
 constexpr StatementId kChild = 0x1000;
+constexpr StatementId kBefore = 0x2000;
+constexpr StatementId kAfter = 0x4000;
