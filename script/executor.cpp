@@ -17,7 +17,8 @@ struct WordRow {
   StatementId identifier;
 };
 
-// Matched by prefix in this order.
+// Matched by prefix in this order; new words go last, so that every
+// abbreviation keeps the word it stood for.
 constexpr WordRow kCommands[] = {
     {"add", kAdd},
     {"get", kGet},
@@ -34,7 +35,8 @@ constexpr WordRow kCommands[] = {
     {"print", kPrint},
 };
 
-// Matched by prefix in this order: "c" is cdatasection, "n" next.
+// Matched by prefix in this order: "c" is cdatasection, "n" next; new words
+// go last.
 constexpr WordRow kQualifiers[] = {
     {"attribute", kAttribute}, {"cdatasection", kCDataSection},
     {"child", kChild},         {"comment", kComment},
@@ -66,6 +68,8 @@ const WordRow* FindQualifier(std::string_view text) {
   return FindByNamePrefix(std::span<const WordRow>(kQualifiers), text);
 }
 
+StatementId IdentifierOf(const WordRow* row) { return row != nullptr ? row->identifier : 0; }
+
 // The script error for a value that could not be bound.
 ScriptError BindingError(HRESULT hr) {
   if (hr == E_FAIL) return ScriptError::UnknownVariable;
@@ -74,6 +78,10 @@ ScriptError BindingError(HRESULT hr) {
 }
 
 }  // namespace
+
+StatementId FindCommandWord(std::string_view text) { return IdentifierOf(FindCommand(text)); }
+
+StatementId FindQualifierWord(std::string_view text) { return IdentifierOf(FindQualifier(text)); }
 
 Token* CParser::ReadToken(TokenKindSet kinds) {
   std::vector<Token>& tokens = m_scanner.Tokens();

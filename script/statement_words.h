@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 using StatementId = uint32_t;
 
@@ -43,3 +44,8 @@ constexpr StatementId kNodes = 0xD;
 constexpr StatementId kChild = 0x1000;
 constexpr StatementId kBefore = 0x2000;
 constexpr StatementId kAfter = 0x4000;
+
+// The identifier of the command (qualifier) word that text abbreviates: the
+// first row of its word table that it is a prefix of; 0 when none.
+StatementId FindCommandWord(std::string_view text);
+StatementId FindQualifierWord(std::string_view text);

@@ -10,12 +10,16 @@
 
 namespace {
 
-// The selected node that node lies in, by the ancestors of node (itself
-// excluded; an attribute lies in its element), or nullptr. selected holds
-// the nodes whose subtree a command replaces or removes.
-const xmlNode* EnclosingNode(const xmlNode* node,
+// What a command does to the nodes under a selected node: replacing an
+// element's content keeps its attributes, removing it takes them along.
+enum class Reach { Content, Subtree };
+
+// The selected node that node lies in (itself excluded), or nullptr.
+const xmlNode* EnclosingNode(const xmlNode* node, Reach reach,
                              const std::unordered_set<const xmlNode*>& selected) {
-  for (const xmlNode* above = node->parent; above != nullptr; above = above->parent) {
+  const xmlNode* above = node->parent;
+  if (reach == Reach::Content && node->type == XML_ATTRIBUTE_NODE) above = above->parent;
+  for (; above != nullptr; above = above->parent) {
     if (selected.contains(above)) return above;
   }
   return nullptr;
@@ -23,11 +27,11 @@ const xmlNode* EnclosingNode(const xmlNode* node,
 
 // The nodes of nodes (in document order) that lie in no other of them: what
 // a command that replaces or removes whole subtrees works on, each once.
-std::vector<xmlNodePtr> OutermostNodes(const std::vector<xmlNodePtr>& nodes) {
+std::vector<xmlNodePtr> OutermostNodes(const std::vector<xmlNodePtr>& nodes, Reach reach) {
   const std::unordered_set<const xmlNode*> selected(nodes.begin(), nodes.end());
   std::vector<xmlNodePtr> outermost;
   for (xmlNodePtr node : nodes) {
-    if (EnclosingNode(node, selected) == nullptr) outermost.push_back(node);
+    if (EnclosingNode(node, reach, selected) == nullptr) outermost.push_back(node);
   }
   return outermost;
 }
@@ -53,7 +57,7 @@ HRESULT CXmlFile::SetNodesText(std::string_view expression, std::string_view tex
   }
   // An element's new content replaces whatever of the selection lies in it;
   // attributes of the element itself keep their own new values.
-  nodes = OutermostNodes(nodes);
+  nodes = OutermostNodes(nodes, Reach::Content);
   bool frees_current = false;
   for (const xmlNode* node : nodes) frees_current = frees_current || IsInContentOf(m_current, node);
   TreeChanged();
@@ -72,11 +76,11 @@ HRESULT CXmlFile::RemoveNodes(std::string_view expression) {
   for (const xmlNode* node : nodes) {
     if (node->parent == nullptr) return XML_E_NO_PARENT;
   }
-  nodes = OutermostNodes(nodes);
+  nodes = OutermostNodes(nodes, Reach::Subtree);
   const std::unordered_set<const xmlNode*> removed(nodes.begin(), nodes.end());
   if (removed.contains(m_current)) {
     m_current = m_current->parent;
-  } else if (const xmlNode* holder = EnclosingNode(m_current, removed)) {
+  } else if (const xmlNode* holder = EnclosingNode(m_current, Reach::Subtree, removed)) {
     m_current = holder->parent;
   }
   TreeChanged();
