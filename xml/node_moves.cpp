@@ -5,7 +5,6 @@
 #include "xml/node_tree.h"
 #include "xml/xml_chars.h"
 #include "xml/xml_file.h"
-#include "xml/xml_names.h"
 
 namespace {
 
