@@ -119,19 +119,21 @@ TEST_F(StatementFormsTest, EveryMatchFormsWorkFromTheCurrentNode) {
 // Nothing selected is an error of its own, at the expression; a refused
 // node changes nothing.
 TEST_F(StatementFormsTest, NothingMatchedPointsAtTheExpression) {
+  static const struct {
+    const char* script;
+    const char* error;
+  } cases[] = {
+      {"set nodes \"//x\" \"v\";", "Expression matched nothing in line 2. @10"},
+      {"remove nodes \"//x\";", "Expression matched nothing in line 2. @13"},
+      {"select root; get nodes \"x\" v;", "Expression matched nothing in line 2. @23"},
+      {"select root; move node \"x\";", "Expression matched nothing in line 2. @23"},
+      {"set nodes \"//node()\" \"a--b\";", "Invalid parameter type in line 2. @21"},
+      {"set nodes \"//[\" \"v\";", "System error in line 2. @10"},
+  };
   const char* xml = "<r><a>1</a><!--c--></r>";
-  EXPECT_EQ("Expression matched nothing in line 2. @10: <r><a>1</a><!--c--></r>",
-            RunOn(xml, "set nodes \"//x\" \"v\";"));
-  EXPECT_EQ("Expression matched nothing in line 2. @13: <r><a>1</a><!--c--></r>",
-            RunOn(xml, "remove nodes \"//x\";"));
-  EXPECT_EQ("Expression matched nothing in line 2. @23: <r><a>1</a><!--c--></r>",
-            RunOn(xml, "select root; get nodes \"x\" v;"));
-  EXPECT_EQ("Expression matched nothing in line 2. @23: <r><a>1</a><!--c--></r>",
-            RunOn(xml, "select root; move node \"x\";"));
-  EXPECT_EQ("Invalid parameter type in line 2. @21: <r><a>1</a><!--c--></r>",
-            RunOn(xml, "set nodes \"//node()\" \"a--b\";"));
-  EXPECT_EQ("System error in line 2. @10: <r><a>1</a><!--c--></r>",
-            RunOn(xml, "set nodes \"//[\" \"v\";"));
+  for (const auto& c : cases) {
+    EXPECT_EQ(std::string(c.error) + ": " + xml, RunOn(xml, c.script)) << c.script;
+  }
 }
 
 TEST_F(StatementFormsTest, InsertsBeforeAndAfter) {
