@@ -66,3 +66,23 @@ preserve_round_trip_and_edit() {
   fi
   return 0
 }
+
+# require_xmlstarlet: skips the case (exit 77) where xmlstarlet, the peer
+# that cases compare edits with, is missing.
+require_xmlstarlet() {
+  command -v xmlstarlet >/dev/null || { echo "xmlstarlet is not installed"; exit 77; }
+}
+
+# same_as_peer MINE PEERS: prints "same as xmlstarlet" when the two
+# documents are equal once both are laid out afresh by brindle /indent
+# (whitespace between elements is the peer's own), else both layouts.
+same_as_peer() {
+  local mine theirs
+  mine=$("$BRINDLE" "$1" /output /dev/stdout /indent /display:none) || return 1
+  theirs=$("$BRINDLE" "$2" /output /dev/stdout /indent /display:none) || return 1
+  if [[ $mine == "$theirs" ]]; then
+    echo "same as xmlstarlet"
+  else
+    printf 'differs from xmlstarlet:\n%s\n--- xmlstarlet:\n%s\n' "$mine" "$theirs"
+  fi
+}

@@ -45,6 +45,33 @@ void SetChildrenMapped(xmlNodePtr parent, bool blank_text_is_node) {
 
 void MarkChildrenChanged(xmlNodePtr parent) { Mark(parent, kMarkChildren); }
 
+void MarkRewritten(xmlNodePtr node) {
+  // Iterative: documents may nest deeper than the call stack allows. The
+  // children of an entity reference are the entity's and stay as they are.
+  xmlNodePtr at = node;
+  while (true) {
+    at->_private = nullptr;
+    if (at->type == XML_ELEMENT_NODE) {
+      for (xmlAttrPtr attribute = at->properties; attribute != nullptr;
+           attribute = attribute->next) {
+        attribute->_private = nullptr;
+      }
+      for (xmlNsPtr declaration = at->nsDef; declaration != nullptr;
+           declaration = declaration->next) {
+        declaration->_private = nullptr;
+      }
+      if (at->children != nullptr) {
+        at = at->children;
+        continue;
+      }
+    }
+    while (at != node && at->next == nullptr) at = at->parent;
+    if (at == node) break;
+    at = at->next;
+  }
+  MarkNew(node);
+}
+
 void MarkContentReplaced(xmlNodePtr node) { Mark(node, kMarkContent); }
 
 void MarkNew(xmlNodePtr node) { node->_private = AsSlot(Slot(node->_private) | kNewNode); }

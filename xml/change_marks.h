@@ -63,6 +63,10 @@ void SetChildrenMapped(_xmlNode* parent, bool blank_text_is_node);
 void MarkChildrenChanged(_xmlNode* parent);
 // a node made by a command put into the tree;
 void MarkNew(_xmlNode* node);
+// node, with everything below it, to be written as a command made it: a
+// node that moved, or an element renamed (its source is forgotten, so
+// that its place must be marked on its parent as for a new node);
+void MarkRewritten(_xmlNode* node);
 // node's content replaced (an element's children, or the text of a text,
 // CDATA, comment or processing-instruction node);
 void MarkContentReplaced(_xmlNode* node);

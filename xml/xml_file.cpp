@@ -3,6 +3,7 @@
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 
+#include "xml/change_marks.h"
 #include "xml/document_reader.h"
 #include "xml/document_writer.h"
 #include "xml/preserving_writer.h"
@@ -27,6 +28,12 @@ void CXmlFile::BeforeChildrenChange(xmlNodePtr parent) {
   if (!m_source || FAILED(m_source->Status())) return;
   const HRESULT hr = SourceMap(m_source->Text()).MapChildren(parent);
   if (FAILED(hr)) m_source->Fail(hr);
+}
+
+void CXmlFile::RewriteInPlace(xmlNodePtr node) {
+  BeforeChildrenChange(node->parent);
+  MarkRewritten(node);
+  MarkChildrenChanged(node->parent);
 }
 
 void CXmlFile::TreeChanged() {
