@@ -4,13 +4,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
 
+#include "platform/test_temp_dir.h"
 #include "script/parser.h"
 
 struct RunOutcome {
@@ -22,9 +22,8 @@ struct RunOutcome {
 class ScriptTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-XXXXXX").string();
-    ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-    m_directory = pattern;
+    m_directory = MakeUniqueTempDir("brindle-");
+    ASSERT_FALSE(m_directory.empty());
     m_scriptPath = Path("script.txt");
     const char* const arguments[] = {"brindle", "doc.xml", "script.txt", "alpha", "/batch", "late"};
     ASSERT_EQ(S_OK, m_parser.SetArguments(6, arguments, [](std::string_view argument) {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/test_temp_dir.h"
 #include "xml/xml_file.h"
 #include "xml/xml_library.h"
 
@@ -31,9 +31,8 @@ class XmlFileTest : public ::testing::Test {
   void SetUp() override {
     static XmlLibrary library;
     ASSERT_EQ(S_OK, library.Initialize());
-    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-xml-XXXXXX").string();
-    ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-    m_directory = pattern;
+    m_directory = MakeUniqueTempDir("brindle-xml-");
+    ASSERT_FALSE(m_directory.empty());
   }
   void TearDown() override { std::filesystem::remove_all(m_directory); }
 

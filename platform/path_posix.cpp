@@ -53,8 +53,7 @@ bool Canonicalize(std::string_view absolute, std::string* out) {
   return true;
 }
 
-}  // namespace
-
+// %NAME% and ${NAME}, each expanded once.
 std::string ExpandEnvironment(std::string_view source) {
   std::string out;
   out.reserve(source.size());
@@ -82,6 +81,8 @@ std::string ExpandEnvironment(std::string_view source) {
   return out;
 }
 
+}  // namespace
+
 HRESULT ResolvePath(std::string_view source, std::string* out) {
   std::string path = ExpandEnvironment(source);
   if (path.empty() || path[0] != '/') {
@@ -93,4 +94,19 @@ HRESULT ResolvePath(std::string_view source, std::string* out) {
     path = std::move(absolute);
   }
   return Canonicalize(path, out) ? S_OK : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+}
+
+size_t FileNameOffset(std::string_view path) {
+  size_t start = 0;
+  for (size_t i = 0; i + 1 < path.size(); ++i) {
+    if (path[i] == '/' && path[i + 1] != '/') start = i + 1;
+  }
+  return start;
+}
+
+std::string ParentFolder(const std::string& full_path) {
+  // A resolved path is absolute and canonical: no trailing or doubled
+  // slashes, so its last slash ends the folder.
+  const size_t slash = full_path.rfind('/');
+  return full_path.substr(0, slash == 0 || slash == std::string::npos ? 1 : slash);
 }

@@ -33,7 +33,7 @@ HRESULT OpenForReading(const std::string& path, UniqueFd* fd) {
   return S_OK;
 }
 
-HRESULT OpenRegularFileForReading(const std::string& path, UniqueFd* fd) {
+HRESULT OpenRegularFileForReading(const std::string& path, UniqueFd* fd, ReadHint hint) {
   // Non-blocking, so that opening a FIFO without a writer cannot hang; the
   // flag is dropped again once the file is known to be regular.
   UniqueFd opened(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -45,13 +45,34 @@ HRESULT OpenRegularFileForReading(const std::string& path, UniqueFd* fd) {
   if (flags < 0 || fcntl(opened.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
     return StatusFromLastError();
   }
+  // Only a hint: the file is read once from start to end.
+  if (hint == ReadHint::Sequential) posix_fadvise(opened.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   *fd = std::move(opened);
+  return S_OK;
+}
+
+HRESULT GetOpenFileSize(int fd, uint64_t* size) {
+  struct stat status;
+  if (fstat(fd, &status) != 0) return StatusFromLastError();
+  if (!S_ISREG(status.st_mode)) return E_ACCESS_DENIED;
+  *size = static_cast<uint64_t>(status.st_size);
   return S_OK;
 }
 
 long ReadSome(int fd, void* buffer, size_t size, HRESULT* status) {
   for (;;) {
     const ssize_t count = read(fd, buffer, size);
+    if (count >= 0) return static_cast<long>(count);
+    if (errno != EINTR) {
+      *status = StatusFromLastError();
+      return -1;
+    }
+  }
+}
+
+long ReadSomeAt(int fd, void* buffer, size_t size, uint64_t offset, HRESULT* status) {
+  for (;;) {
+    const ssize_t count = pread(fd, buffer, size, static_cast<off_t>(offset));
     if (count >= 0) return static_cast<long>(count);
     if (errno != EINTR) {
       *status = StatusFromLastError();

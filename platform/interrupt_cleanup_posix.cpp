@@ -70,6 +70,8 @@ void InstallInterruptCleanup() {
     }
     sigaction(signal_number, &action, nullptr);
   }
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 void RemoveRegisteredFiles() {

@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "functions/function_library.h"
+#include "platform/text_encoding.h"
+
+namespace {
+
+TEST(FunctionLibraryWin32Test, FileNameIsTheLastComponentAsTyped) {
+  static const struct {
+    const char* path;
+    const char* expected;
+  } cases[] = {
+      {"C:\\dir\\file.txt", "file.txt"},
+      {"C:/dir/file.txt", "file.txt"},
+      {"C:file.txt", "file.txt"},
+      {"\\\\server\\share\\file.txt", "file.txt"},
+      {"a/b\\c", "c"},
+      {"dir\\sub\\", "sub\\"},
+      {"file.txt", "file.txt"},
+      {"\\", "\\"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, FileNameOf(c.path)) << c.path;
+}
+
+TEST(FunctionLibraryWin32Test, FullPathAndDirectoryFollowTheSystemsRules) {
+  wchar_t buffer[MAX_PATH];
+  ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH, buffer));
+  const std::string cwd = WideToUtf8(buffer);
+  const std::string drive = cwd.substr(0, 2);
+  ASSERT_TRUE(SetEnvironmentVariableW(L"BRINDLE_TEST_DIR", L"C:\\Program Files\\Tool"));
+  const struct {
+    std::string path;
+    std::string full;
+    std::string directory;
+  } cases[] = {
+      {"C:\\dir\\file.txt", "C:\\dir\\file.txt", "C:\\dir"},
+      {"C:/dir/./sub/../file.txt", "C:\\dir\\file.txt", "C:\\dir"},
+      {"C:\\top", "C:\\top", "C:\\"},
+      {"C:\\", "C:\\", "C:\\"},
+      {"\\\\server\\share\\dir\\file.txt", "\\\\server\\share\\dir\\file.txt",
+       "\\\\server\\share\\dir"},
+      {"\\\\server\\share\\file.txt", "\\\\server\\share\\file.txt", "\\\\server\\share"},
+      {"%BRINDLE_TEST_DIR%\\tool.exe", "C:\\Program Files\\Tool\\tool.exe",
+       "C:\\Program Files\\Tool"},
+      {"%brindle_test_dir%\\tool.exe", "C:\\Program Files\\Tool\\tool.exe",
+       "C:\\Program Files\\Tool"},
+      {"%BRINDLE_TEST_UNSET%\\a", cwd + "\\%BRINDLE_TEST_UNSET%\\a", cwd + "\\%BRINDLE_TEST_UNSET%"},
+      {"\\rooted\\file", drive + "\\rooted\\file", drive + "\\rooted"},
+      {"a.txt", cwd + "\\a.txt", cwd},
+  };
+  for (const auto& c : cases) {
+    std::string result = "unchanged";
+    EXPECT_EQ(S_OK, FullPathOf(c.path, &result)) << c.path;
+    EXPECT_EQ(c.full, result) << c.path;
+    EXPECT_EQ(S_OK, DirectoryOf(c.path, &result)) << c.path;
+    EXPECT_EQ(c.directory, result) << c.path;
+  }
+  SetEnvironmentVariableW(L"BRINDLE_TEST_DIR", nullptr);
+}
+
+}  // namespace
