@@ -1,5 +1,3 @@
-#include "console/crash_handler.h"
-
 #include <execinfo.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -12,6 +10,7 @@
 #include <cstring>
 
 #include "console/base_console.h"
+#include "console/crash_handler.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/program_path.h"
 
@@ -38,7 +37,7 @@ constexpr char kArchitecture[] = "unknown";
 struct PreparedCrash {
   char folder[kMaxPath];
   char name_prefix[kMaxPath];
-  char header[kMaxText];        // the report's first lines
+  char header[kMaxText];          // the report's first lines
   char message_before[kMaxText];  // the user's message up to the path
   char message_after[kMaxText];
   long utc_offset_seconds;
@@ -131,7 +130,8 @@ void CivilFromDays(long days, long* year, unsigned* month, unsigned* day) {
   const unsigned day_of_era = static_cast<unsigned>(days - era * 146097);
   const unsigned year_of_era =
       (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const unsigned day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const unsigned day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
   const unsigned month_index = (5 * day_of_year + 2) / 153;
   *day = day_of_year - (153 * month_index + 2) / 5 + 1;
   *month = month_index < 10 ? month_index + 3 : month_index - 9;
@@ -149,7 +149,11 @@ void BuildReportPath(Line* path) {
   unsigned month, day;
   CivilFromDays(days, &year, &month, &day);
   path->Add(g_crash.folder).Add("/").Add(g_crash.name_prefix).Add("_");
-  path->Number(static_cast<unsigned long>(year), 4).Add("-").Number(month, 2).Add("-").Number(day, 2);
+  path->Number(static_cast<unsigned long>(year), 4)
+      .Add("-")
+      .Number(month, 2)
+      .Add("-")
+      .Number(day, 2);
   path->Add("_").Number(static_cast<unsigned long>(seconds / 3600), 2);
   path->Number(static_cast<unsigned long>(seconds / 60 % 60), 2);
   path->Number(static_cast<unsigned long>(seconds % 60), 2);
@@ -158,12 +162,18 @@ void BuildReportPath(Line* path) {
 
 const char* SignalName(int signal_number) {
   switch (signal_number) {
-    case SIGSEGV: return "SIGSEGV (invalid memory reference)";
-    case SIGBUS: return "SIGBUS (bus error)";
-    case SIGFPE: return "SIGFPE (arithmetic exception)";
-    case SIGILL: return "SIGILL (illegal instruction)";
-    case SIGABRT: return "SIGABRT (abort)";
-    default: return "unknown signal";
+    case SIGSEGV:
+      return "SIGSEGV (invalid memory reference)";
+    case SIGBUS:
+      return "SIGBUS (bus error)";
+    case SIGFPE:
+      return "SIGFPE (arithmetic exception)";
+    case SIGILL:
+      return "SIGILL (illegal instruction)";
+    case SIGABRT:
+      return "SIGABRT (abort)";
+    default:
+      return "unknown signal";
   }
 }
 
@@ -282,7 +292,7 @@ void InstallCrashHandler(const CrashReportSettings& settings) {
   stack.ss_sp = g_alternate_stack;
   stack.ss_size = sizeof g_alternate_stack;
   sigaltstack(&stack, nullptr);
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_sigaction = OnCrash;
   action.sa_flags = static_cast<int>(SA_SIGINFO | SA_ONSTACK | SA_RESETHAND);
   sigemptyset(&action.sa_mask);

@@ -1,5 +1,3 @@
-#include "console/crash_handler.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -10,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "console/crash_handler.h"
 #include "platform/test_folder.h"
 
 namespace {

@@ -129,8 +129,7 @@ void InstallCrashHandler(const CrashReportSettings& settings) {
 
 void SetCrashReportTarget(const CBaseConsole* console) {
   g_crash.console = nullptr;
-  if (console == nullptr ||
-      !ComposeCrashMessage(&g_crash.message_before, &g_crash.message_after)) {
+  if (console == nullptr || !ComposeCrashMessage(&g_crash.message_before, &g_crash.message_after)) {
     return;
   }
   g_crash.console = console;

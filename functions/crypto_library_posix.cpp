@@ -1,7 +1,7 @@
-#include "functions/crypto_library.h"
-
 #include <dlfcn.h>
 #include <openssl/opensslv.h>
+
+#include "functions/crypto_library.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/test_pe_image.h"
 #include "platform/test_file_facts.h"
+#include "platform/test_pe_image.h"
 #include "platform/test_temp_dir.h"
 
 namespace {

@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "functions/function_library.h"
 #include "platform/text_encoding.h"
@@ -47,7 +46,8 @@ TEST(FunctionLibraryWin32Test, FullPathAndDirectoryFollowTheSystemsRules) {
        "C:\\Program Files\\Tool"},
       {"%brindle_test_dir%\\tool.exe", "C:\\Program Files\\Tool\\tool.exe",
        "C:\\Program Files\\Tool"},
-      {"%BRINDLE_TEST_UNSET%\\a", cwd + "\\%BRINDLE_TEST_UNSET%\\a", cwd + "\\%BRINDLE_TEST_UNSET%"},
+      {"%BRINDLE_TEST_UNSET%\\a", cwd + "\\%BRINDLE_TEST_UNSET%\\a",
+       cwd + "\\%BRINDLE_TEST_UNSET%"},
       {"\\rooted\\file", drive + "\\rooted\\file", drive + "\\rooted"},
       {"a.txt", cwd + "\\a.txt", cwd},
   };

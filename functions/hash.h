@@ -92,8 +92,8 @@ class CHashObject {
   static HRESULT End(HashComputation* computation, uint8_t* digest, size_t* length);
 
   CHashProvider* m_provider;
-  Computation m_computation;  // set exactly while computing
-  std::unique_ptr<uint8_t[]> m_read_buffer;            // kReadBlockSize bytes once a file was read
-  uint8_t m_value[kMaxDigestSize];                     // the digest: m_value_length bytes
+  Computation m_computation;                 // set exactly while computing
+  std::unique_ptr<uint8_t[]> m_read_buffer;  // kReadBlockSize bytes once a file was read
+  uint8_t m_value[kMaxDigestSize];           // the digest: m_value_length bytes
   size_t m_value_length = 0;
 };

@@ -1,5 +1,3 @@
-#include "platform/document_lock.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/document_lock.h"
 #include "platform/system_error.h"
 
 namespace {

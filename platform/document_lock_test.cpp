@@ -27,8 +27,7 @@ class DocumentLockTest : public TestFolderFixture {
   // had at once.
   static bool IsLocked(const fs::path& path) {
     CDocumentLock probe;
-    return probe.Acquire(path.string(), {milliseconds(0), milliseconds(0)}, nullptr) ==
-           kStillHeld;
+    return probe.Acquire(path.string(), {milliseconds(0), milliseconds(0)}, nullptr) == kStillHeld;
   }
 
   fs::path m_doc;
@@ -52,6 +51,5 @@ TEST_F(DocumentLockTest, AWaiterIsToldOnceAndGivesUpAtTheLimit) {
   EXPECT_EQ(S_OK, waiter.Acquire(m_doc.string(), {milliseconds(50), milliseconds(300)}, nullptr));
   EXPECT_TRUE(IsLocked(m_doc));
 }
-
 
 }  // namespace

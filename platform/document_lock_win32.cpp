@@ -24,8 +24,8 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 // renaming and deleting by others, and the save's own replacement.
 HANDLE OpenShared(const std::string& path, DWORD access) {
   return CreateFileW(SystemPath(path).c_str(), access,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -44,8 +44,7 @@ HRESULT CDocumentLock::OpenTarget(const std::string& path, UniqueFd* fd, bool* f
 CDocumentLock::Attempt CDocumentLock::TryLock(int fd) {
   OVERLAPPED at{};
   at.OffsetHigh = kLockOffsetHigh;
-  if (LockFileEx(HandleOf(fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                 &at)) {
+  if (LockFileEx(HandleOf(fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
     return Attempt::Locked;
   }
   return GetLastError() == ERROR_LOCK_VIOLATION ? Attempt::Held : Attempt::Unavailable;

@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
@@ -30,8 +29,8 @@ TEST_F(DocumentLockWin32Test, TheLockFollowsTheFileThatReplacesTheDocument) {
   std::ofstream(m_dir / "new.xml") << "<new/>";
   CDocumentLock waiter;
   EXPECT_EQ(S_OK, waiter.Acquire(doc.string(), {milliseconds(0), milliseconds(5000)}, [&] {
-    EXPECT_TRUE(ReplaceFileW(doc.c_str(), (m_dir / "new.xml").c_str(), nullptr, 0, nullptr,
-                             nullptr))
+    EXPECT_TRUE(
+        ReplaceFileW(doc.c_str(), (m_dir / "new.xml").c_str(), nullptr, 0, nullptr, nullptr))
         << GetLastError();
     holder.Release();
   }));

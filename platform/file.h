@@ -87,8 +87,8 @@ HRESULT WriteAllAt(int fd, const void* data, size_t size, uint64_t offset);
 
 // How CopyFileBytes writes what it reads.
 enum class CopyWrites {
-  Appended,    // at the target's own offset, which moves on
-  AtOffsets,   // at the offsets they were read from
+  Appended,   // at the target's own offset, which moves on
+  AtOffsets,  // at the offsets they were read from
 };
 
 // Copies the bytes from offset begin up to end of from (read at their

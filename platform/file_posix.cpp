@@ -1,5 +1,3 @@
-#include "platform/file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/file.h"
 #include "platform/system_error.h"
 
 void UniqueFd::Reset(int fd) {

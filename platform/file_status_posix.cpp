@@ -1,9 +1,8 @@
-#include "platform/file_status.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include "platform/file.h"
+#include "platform/file_status.h"
 #include "platform/system_error.h"
 
 HRESULT GetFileStatus(const std::string& path, FileStatus* status) {

@@ -1,10 +1,11 @@
+#include "platform/file_win32.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
 
-#include "platform/file_win32.h"
 #include "platform/system_error.h"
 
 namespace {
@@ -94,7 +95,8 @@ HRESULT GetOpenFileSize(int fd, uint64_t* size) {
 
 long ReadSome(int fd, void* buffer, size_t size, HRESULT* status) {
   DWORD count = 0;
-  if (ReadFile(HandleOf(fd), buffer, ChunkOf(size), &count, nullptr)) return static_cast<long>(count);
+  if (ReadFile(HandleOf(fd), buffer, ChunkOf(size), &count, nullptr))
+    return static_cast<long>(count);
   // The writer of a pipe went away: that is its end.
   if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
   *status = StatusFromLastError();

@@ -1,11 +1,11 @@
-#include "platform/huge_pages.h"
-
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 #include <string_view>
+
+#include "platform/huge_pages.h"
 
 namespace {
 

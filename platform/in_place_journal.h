@@ -52,7 +52,7 @@ class CInPlaceJournal {
   UniqueFd m_folder;
   std::string m_folderPath;
   std::string m_name;
-  std::string m_path;         // empty when no journal exists
-  CTemporaryFile m_content;   // its descriptor reads the kept content
-  uint64_t m_size = 0;        // bytes kept
+  std::string m_path;        // empty when no journal exists
+  CTemporaryFile m_content;  // its descriptor reads the kept content
+  uint64_t m_size = 0;       // bytes kept
 };

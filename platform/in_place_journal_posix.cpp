@@ -1,11 +1,10 @@
-#include "platform/in_place_journal.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "platform/in_place_journal.h"
 #include "platform/system_error.h"
 
 namespace {

@@ -1,5 +1,3 @@
-#include "platform/interrupt_cleanup.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -8,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/interrupt_cleanup.h"
 
 namespace {
 

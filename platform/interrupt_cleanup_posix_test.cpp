@@ -1,5 +1,3 @@
-#include "platform/interrupt_cleanup.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/interrupt_cleanup.h"
 #include "platform/test_folder.h"
 
 namespace {

@@ -1,11 +1,10 @@
-#include "platform/path.h"
-
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <memory>
 
+#include "platform/path.h"
 #include "platform/system_error.h"
 
 namespace {

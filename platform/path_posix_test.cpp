@@ -1,11 +1,11 @@
-#include "platform/path.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+
+#include "platform/path.h"
 
 namespace {
 
@@ -52,9 +52,8 @@ TEST_F(PathTest, RelativePathsJoinTheCurrentDirectoryAndBecomeCanonical) {
   };
   const std::string parent = m_dir.substr(0, m_dir.rfind('/'));
   for (const auto& c : cases) {
-    const std::string expected = std::string(c.source).rfind("missing", 0) == 0
-                                     ? parent + "/a.xml"
-                                     : m_dir + c.expected;
+    const std::string expected =
+        std::string(c.source).rfind("missing", 0) == 0 ? parent + "/a.xml" : m_dir + c.expected;
     EXPECT_EQ(expected, Resolve(c.source)) << c.source;
   }
 }

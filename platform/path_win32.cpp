@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/file_win32.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
-#include "platform/file_win32.h"
 #include "platform/text_encoding.h"
 
 namespace {

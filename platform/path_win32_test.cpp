@@ -1,12 +1,11 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 
 #include "platform/file.h"
-#include "platform/path.h"
 #include "platform/file_win32.h"
+#include "platform/path.h"
 #include "platform/test_temp_dir.h"
 
 namespace {
@@ -41,8 +40,8 @@ TEST(PathWin32Test, FilesBeyondMaxPathAreReadWhole) {
   }
   const std::string file = folder + "\\doc.xml";
   ASSERT_GT(file.size(), 400u);
-  const HANDLE handle = CreateFileW(SystemPath(file).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_NEW, 0, nullptr);
+  const HANDLE handle =
+      CreateFileW(SystemPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, handle);
   DWORD written = 0;
   WriteFile(handle, "<a/>", 4, &written, nullptr);

@@ -1,7 +1,7 @@
-#include "platform/program_path.h"
-
 #include <limits.h>
 #include <unistd.h>
+
+#include "platform/program_path.h"
 
 std::string GetProgramPath() {
   char buffer[PATH_MAX];

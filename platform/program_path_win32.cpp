@@ -6,7 +6,8 @@
 std::string GetProgramPath() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};
     // A name that filled the buffer may have been cut.
     if (length < buffer.size()) return WideToUtf8(std::wstring_view(buffer.data(), length));

@@ -1,7 +1,7 @@
-#include "platform/program_version.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/program_version.h"
 
 // Defined by the file that make_version_record generates.
 extern const uint8_t kProgramVersionRecord[];

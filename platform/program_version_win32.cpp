@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/file_win32.h"
 #include "platform/program_path.h"
 #include "platform/program_version.h"
 #include "platform/system_error.h"
-#include "platform/file_win32.h"
 
 HRESULT LoadProgramVersion(CVersionInfo* info) {
   const std::wstring program = SystemPath(GetProgramPath());

@@ -108,7 +108,7 @@ class CSafeFileWriter {
 
   std::string m_target;  // the target's path
   bool m_exists = false;
-  UniqueFd m_temp;       // marked for deletion until Commit puts it in place
+  UniqueFd m_temp;  // marked for deletion until Commit puts it in place
   std::string m_tempPath;
 #else
   HRESULT OpenNewFile(const std::string& target);
@@ -122,11 +122,11 @@ class CSafeFileWriter {
   HRESULT ReserveSpace(int file, uint64_t old_size);
   HRESULT Overwrite(int file, uint64_t old_size);
 
-  UniqueFd m_target;          // an existing target, opened as ">>" opens it
+  UniqueFd m_target;  // an existing target, opened as ">>" opens it
   struct stat m_targetStatus {};
-  UniqueFd m_folder;          // the folder that really holds the target
+  UniqueFd m_folder;  // the folder that really holds the target
   std::string m_folderPath;
-  std::string m_name;         // the target's own name in m_folder
+  std::string m_name;            // the target's own name in m_folder
   bool m_createdTarget = false;  // opening a dangling link created the target
   CRemoveOnInterrupt m_createdCleanup;
   CTemporaryFile m_temp;

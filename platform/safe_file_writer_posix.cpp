@@ -1,5 +1,3 @@
-#include "platform/safe_file_writer.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "platform/in_place_journal.h"
+#include "platform/safe_file_writer.h"
 #include "platform/system_error.h"
 
 namespace {

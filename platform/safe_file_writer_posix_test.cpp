@@ -1,5 +1,3 @@
-#include "platform/safe_file_writer.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -11,6 +9,7 @@
 #include <sstream>
 
 #include "platform/in_place_journal.h"
+#include "platform/safe_file_writer.h"
 #include "platform/test_folder.h"
 
 namespace {
@@ -41,8 +40,12 @@ class SafeFileWriterTest : public TestFolderFixture {
     text << in.rdbuf();
     return text.str();
   }
-  void Put(const std::string& name, const std::string& text) { std::ofstream(m_dir / name) << text; }
-  size_t FileCount() { return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {})); }
+  void Put(const std::string& name, const std::string& text) {
+    std::ofstream(m_dir / name) << text;
+  }
+  size_t FileCount() {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(m_dir), {}));
+  }
   HRESULT Save(const std::string& name, const std::string& text) {
     CSafeFileWriter writer;
     HRESULT hr = writer.Open(m_dir / name);

@@ -38,11 +38,12 @@ std::string TemporaryPath(const std::string& target) {
     name.resize(cut);
   }
   unsigned char random[kRandomLength];
-  if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, random, sizeof random,
-                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+  if (!BCRYPT_SUCCESS(
+          BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
     // Still different from attempt to attempt; CREATE_NEW keeps them apart.
     static unsigned attempt = 0;
-    for (unsigned char& byte : random) byte = static_cast<unsigned char>(GetTickCount() + ++attempt);
+    for (unsigned char& byte : random)
+      byte = static_cast<unsigned char>(GetTickCount() + ++attempt);
   }
   std::string path = target.substr(0, name_start) + "." + name + std::string(kTemporaryInfix);
   for (unsigned char byte : random) path += kRandomAlphabet[byte % kRandomAlphabet.size()];

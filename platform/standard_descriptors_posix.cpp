@@ -1,7 +1,7 @@
-#include "platform/standard_descriptors.h"
-
 #include <fcntl.h>
 #include <unistd.h>
+
+#include "platform/standard_descriptors.h"
 
 void FillClosedStandardDescriptors() {
   // open returns the lowest free descriptor, so the standard ones fill in

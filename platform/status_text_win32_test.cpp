@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "platform/status_text.h"
 #include "platform/text_encoding.h"

@@ -1,6 +1,6 @@
-#include "platform/system_error.h"
-
 #include <cerrno>
+
+#include "platform/system_error.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "platform/temporary_file.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -12,6 +10,7 @@
 #include <memory>
 
 #include "platform/system_error.h"
+#include "platform/temporary_file.h"
 
 namespace {
 

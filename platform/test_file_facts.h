@@ -19,13 +19,12 @@
 // can). False when that fails.
 inline bool ResizeFile(const std::string& path, uint64_t size) {
 #ifdef _WIN32
-  const HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+  const HANDLE file =
+      CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
-  const bool resized =
-      SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end) != 0;
+  const bool resized = SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end) != 0;
   CloseHandle(file);
   return resized;
 #else
@@ -42,9 +41,9 @@ inline bool SetFileTimes(const std::string& path, int64_t last_access, int64_t l
     const uint64_t intervals = static_cast<uint64_t>(seconds + 11644473600) * 10000000;
     return FILETIME{static_cast<DWORD>(intervals), static_cast<DWORD>(intervals >> 32)};
   };
-  const HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
+  const HANDLE file =
+      CreateFileW(Utf8ToWide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const FILETIME access = file_time(last_access);
   const FILETIME write = file_time(last_write);

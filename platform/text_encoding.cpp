@@ -1,6 +1,5 @@
 #include "platform/text_encoding.h"
 
-
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;

@@ -19,45 +19,73 @@ struct CodePage {
 // here for CCharsetProbe. libxml2 has room for some 28 character sets
 // besides its own: this table stays well below.
 constexpr CodePage kCodePages[] = {
-    {"windows-1250", 1250}, {"windows-1251", 1251}, {"windows-1252", 1252},
-    {"windows-1253", 1253}, {"windows-1254", 1254}, {"windows-1255", 1255},
-    {"windows-1256", 1256}, {"windows-1257", 1257}, {"windows-1258", 1258},
-    {"windows-874", 874},   {"Shift_JIS", 932},     {"GBK", 936},
-    {"EUC-KR", 949},        {"Big5", 950},          {"EUC-JP", 20932},
-    {"KOI8-R", 20866},      {"KOI8-U", 21866},      {"IBM437", 437},
-    {"IBM850", 850},        {"IBM852", 852},        {"IBM866", 866},
-    {"IBM037", 37},         {"macintosh", 10000},   {"US-ASCII", 20127},
-    {"ISO-8859-1", 28591},  {"ISO-8859-2", 28592},  {"ISO-8859-3", 28593},
-    {"ISO-8859-4", 28594},  {"ISO-8859-5", 28595},  {"ISO-8859-6", 28596},
-    {"ISO-8859-7", 28597},  {"ISO-8859-8", 28598},  {"ISO-8859-9", 28599},
-    {"ISO-8859-13", 28603}, {"ISO-8859-15", 28605},
+    {"windows-1250", 1250}, {"windows-1251", 1251}, {"windows-1252", 1252}, {"windows-1253", 1253},
+    {"windows-1254", 1254}, {"windows-1255", 1255}, {"windows-1256", 1256}, {"windows-1257", 1257},
+    {"windows-1258", 1258}, {"windows-874", 874},   {"Shift_JIS", 932},     {"GBK", 936},
+    {"EUC-KR", 949},        {"Big5", 950},          {"EUC-JP", 20932},      {"KOI8-R", 20866},
+    {"KOI8-U", 21866},      {"IBM437", 437},        {"IBM850", 850},        {"IBM852", 852},
+    {"IBM866", 866},        {"IBM037", 37},         {"macintosh", 10000},   {"US-ASCII", 20127},
+    {"ISO-8859-1", 28591},  {"ISO-8859-2", 28592},  {"ISO-8859-3", 28593},  {"ISO-8859-4", 28594},
+    {"ISO-8859-5", 28595},  {"ISO-8859-6", 28596},  {"ISO-8859-7", 28597},  {"ISO-8859-8", 28598},
+    {"ISO-8859-9", 28599},  {"ISO-8859-13", 28603}, {"ISO-8859-15", 28605},
 };
 
 // Other names of those sets, as iconv knows them, so that a name that works
 // on Linux works here.
 constexpr CharsetAlias kAliases[] = {
-    {"cp1250", "windows-1250"},   {"cp1251", "windows-1251"},  {"cp1252", "windows-1252"},
-    {"cp1253", "windows-1253"},   {"cp1254", "windows-1254"},  {"cp1255", "windows-1255"},
-    {"cp1256", "windows-1256"},   {"cp1257", "windows-1257"},  {"cp1258", "windows-1258"},
-    {"cp874", "windows-874"},     {"tis-620", "windows-874"},  {"sjis", "Shift_JIS"},
-    {"shift-jis", "Shift_JIS"},   {"ms_kanji", "Shift_JIS"},   {"csshiftjis", "Shift_JIS"},
-    {"cp932", "Shift_JIS"},       {"windows-31j", "Shift_JIS"}, {"gb2312", "GBK"},
-    {"cp936", "GBK"},             {"euc-cn", "GBK"},           {"cp949", "EUC-KR"},
-    {"uhc", "EUC-KR"},            {"ks_c_5601-1987", "EUC-KR"}, {"cp950", "Big5"},
-    {"big-5", "Big5"},            {"eucjp", "EUC-JP"},         {"koi8r", "KOI8-R"},
-    {"cp437", "IBM437"},          {"cp850", "IBM850"},         {"cp852", "IBM852"},
-    {"cp866", "IBM866"},          {"cp037", "IBM037"},         {"ebcdic-cp-us", "IBM037"},
-    {"mac", "macintosh"},         {"macroman", "macintosh"},   {"ascii", "US-ASCII"},
-    {"latin1", "ISO-8859-1"},     {"latin2", "ISO-8859-2"},    {"latin3", "ISO-8859-3"},
-    {"latin4", "ISO-8859-4"},     {"latin5", "ISO-8859-9"},    {"latin7", "ISO-8859-13"},
-    {"latin9", "ISO-8859-15"},    {"cyrillic", "ISO-8859-5"},  {"arabic", "ISO-8859-6"},
-    {"greek", "ISO-8859-7"},      {"hebrew", "ISO-8859-8"},
+    {"cp1250", "windows-1250"},
+    {"cp1251", "windows-1251"},
+    {"cp1252", "windows-1252"},
+    {"cp1253", "windows-1253"},
+    {"cp1254", "windows-1254"},
+    {"cp1255", "windows-1255"},
+    {"cp1256", "windows-1256"},
+    {"cp1257", "windows-1257"},
+    {"cp1258", "windows-1258"},
+    {"cp874", "windows-874"},
+    {"tis-620", "windows-874"},
+    {"sjis", "Shift_JIS"},
+    {"shift-jis", "Shift_JIS"},
+    {"ms_kanji", "Shift_JIS"},
+    {"csshiftjis", "Shift_JIS"},
+    {"cp932", "Shift_JIS"},
+    {"windows-31j", "Shift_JIS"},
+    {"gb2312", "GBK"},
+    {"cp936", "GBK"},
+    {"euc-cn", "GBK"},
+    {"cp949", "EUC-KR"},
+    {"uhc", "EUC-KR"},
+    {"ks_c_5601-1987", "EUC-KR"},
+    {"cp950", "Big5"},
+    {"big-5", "Big5"},
+    {"eucjp", "EUC-JP"},
+    {"koi8r", "KOI8-R"},
+    {"cp437", "IBM437"},
+    {"cp850", "IBM850"},
+    {"cp852", "IBM852"},
+    {"cp866", "IBM866"},
+    {"cp037", "IBM037"},
+    {"ebcdic-cp-us", "IBM037"},
+    {"mac", "macintosh"},
+    {"macroman", "macintosh"},
+    {"ascii", "US-ASCII"},
+    {"latin1", "ISO-8859-1"},
+    {"latin2", "ISO-8859-2"},
+    {"latin3", "ISO-8859-3"},
+    {"latin4", "ISO-8859-4"},
+    {"latin5", "ISO-8859-9"},
+    {"latin7", "ISO-8859-13"},
+    {"latin9", "ISO-8859-15"},
+    {"cyrillic", "ISO-8859-5"},
+    {"arabic", "ISO-8859-6"},
+    {"greek", "ISO-8859-7"},
+    {"hebrew", "ISO-8859-8"},
 };
 
 // Unicode encodings, which hold every character: for CCharsetProbe only,
 // since libxml2 has its own converters for those it reads.
-constexpr std::string_view kUnicodeNames[] = {"UTF-8",  "UTF-16",   "UTF-16LE", "UTF-16BE", "UTF-32",
-                                              "UTF-32LE", "UTF-32BE", "UCS-2",    "UCS-4"};
+constexpr std::string_view kUnicodeNames[] = {
+    "UTF-8", "UTF-16", "UTF-16LE", "UTF-16BE", "UTF-32", "UTF-32LE", "UTF-32BE", "UCS-2", "UCS-4"};
 constexpr CodePage kUnicode = {"UTF-8", CP_UTF8};
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -97,9 +125,9 @@ int WholeCharacters(UINT code_page, const unsigned char* bytes, int length) {
 // Whether bytes are characters of the code page through and through.
 bool DecodesWhole(UINT code_page, const unsigned char* bytes, int length, std::wstring* wide) {
   wide->resize(static_cast<size_t>(length));
-  const int count = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS,
-                                        reinterpret_cast<const char*>(bytes), length, wide->data(),
-                                        length);
+  const int count =
+      MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes),
+                          length, wide->data(), length);
   wide->resize(static_cast<size_t>(std::max(count, 0)));
   return count > 0 || length == 0;
 }
@@ -161,9 +189,9 @@ bool EncodesWhole(UINT code_page, std::wstring_view text, std::string* bytes) {
   }
   bytes->resize(text.size() * 2 + 1);
   BOOL defaulted = FALSE;
-  const int count = WideCharToMultiByte(
-      code_page, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes->data(),
-      static_cast<int>(bytes->size()), nullptr, &defaulted);
+  const int count = WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, text.data(),
+                                        static_cast<int>(text.size()), bytes->data(),
+                                        static_cast<int>(bytes->size()), nullptr, &defaulted);
   bytes->resize(static_cast<size_t>(std::max(count, 0)));
   return (count > 0 || text.empty()) && !defaulted;
 }

@@ -1,8 +1,8 @@
-#include "platform/word_size.h"
-
 #include <sys/utsname.h>
 
 #include <cstring>
+
+#include "platform/word_size.h"
 
 bool IsNarrowProcessOnWideSystem() {
   if constexpr (sizeof(void*) == 8) {

@@ -60,7 +60,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size())) {
+  for (size_t pos = text.find(from); pos != std::string::npos;
+       pos = text.find(from, pos + to.size())) {
     text.replace(pos, from.size(), to);
   }
   return text;
@@ -92,8 +93,8 @@ std::string AsLinuxOutput(std::string out, const fs::path& work) {
   for (size_t pos = out.find(windows_work); pos != std::string::npos;
        pos = out.find(windows_work, pos)) {
     out.replace(pos, windows_work.size(), work.string());
-    for (pos += work.string().size(); pos < out.size() && !std::isspace(out[pos]) &&
-                                      out[pos] != '"' && out[pos] != '\'';
+    for (pos += work.string().size();
+         pos < out.size() && !std::isspace(out[pos]) && out[pos] != '"' && out[pos] != '\'';
          ++pos) {
       if (out[pos] == '\\') out[pos] = '/';
     }
@@ -111,14 +112,13 @@ std::string MaskSystemTexts(const std::string& text) {
   std::string masked;
   for (const std::string& line : SplitLines(text)) {
     const size_t open = line.rfind(" (");
-    const std::string number =
-        open == std::string::npos || line.back() != ')'
-            ? ""
-            : line.substr(open + 2, line.size() - open - 3);
-    const bool decimal = !number.empty() && number.find_first_not_of("0123456789") ==
-                                                std::string::npos;
-    const bool status = number.size() == 10 && number.rfind("0x8", 0) == 0 &&
-                        number.rfind("0x80BD", 0) != 0;
+    const std::string number = open == std::string::npos || line.back() != ')'
+                                   ? ""
+                                   : line.substr(open + 2, line.size() - open - 3);
+    const bool decimal =
+        !number.empty() && number.find_first_not_of("0123456789") == std::string::npos;
+    const bool status =
+        number.size() == 10 && number.rfind("0x8", 0) == 0 && number.rfind("0x80BD", 0) != 0;
     if (decimal || status) {
       const size_t colon = line.rfind(": ", open);
       const size_t start = colon == std::string::npos ? 0 : colon + 2;
@@ -138,7 +138,8 @@ struct RunResult {
   std::string err;
 };
 
-RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv, const fs::path& home) {
+RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv,
+                  const fs::path& home) {
   const std::string program = ProgramUnderTest();  // before the child clears the environment
   int out_pipe[2];
   int err_pipe[2];
@@ -258,11 +259,14 @@ class CaseTest : public testing::TestWithParam<fs::path> {
   void TearDown() override {
     // A case may leave read-only folders behind.
     for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
-      if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+      if (entry.is_directory())
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
     }
     fs::remove_all(m_root);
   }
-  std::string Expand(const std::string& text) const { return Replace(text, "{dir}", m_work.string()); }
+  std::string Expand(const std::string& text) const {
+    return Replace(text, "{dir}", m_work.string());
+  }
 
   fs::path m_root;
   fs::path m_work;
@@ -297,7 +301,8 @@ TEST_P(CaseTest, Run) {
   if (IsWindows()) result.out = MaskSystemTexts(AsLinuxOutput(result.out, m_work));
 
   const int expected_exit = fs::exists(dir / "exit") ? std::stoi(ReadFile(dir / "exit")) : 0;
-  if (fs::exists(dir / "run.sh") && result.exit_code == kSkipExitCode && expected_exit != kSkipExitCode) {
+  if (fs::exists(dir / "run.sh") && result.exit_code == kSkipExitCode &&
+      expected_exit != kSkipExitCode) {
     GTEST_SKIP() << result.out;
   }
   EXPECT_EQ(expected_exit, result.exit_code) << "output:\n" << result.out << result.err;
@@ -313,7 +318,8 @@ TEST_P(CaseTest, Run) {
   }
   if (fs::exists(dir / "contains")) {
     for (const std::string& line : SplitLines(ReadFile(dir / "contains"))) {
-      EXPECT_NE(std::string::npos, result.out.find(text(line))) << "missing: " << line << "\n" << result.out;
+      EXPECT_NE(std::string::npos, result.out.find(text(line))) << "missing: " << line << "\n"
+                                                                << result.out;
     }
   }
   if (fs::exists(dir / "not_contains")) {

@@ -94,16 +94,15 @@ int main(int argc, char** argv) {
   const uint32_t most = static_cast<uint32_t>(version.parts[0]) << 16 | version.parts[1];
   const uint32_t least = static_cast<uint32_t>(version.parts[2]) << 16 | version.parts[3];
   const std::pair<std::string, std::string> strings[] = {
-      {"CompanyName", argv[5]},     {"FileDescription", argv[3]},
-      {"FileVersion", version_text}, {"LegalCopyright", argv[4]},
-      {"ProductName", argv[6]},     {"ProductVersion", version_text},
+      {"CompanyName", argv[5]},    {"FileDescription", argv[3]}, {"FileVersion", version_text},
+      {"LegalCopyright", argv[4]}, {"ProductName", argv[6]},     {"ProductVersion", version_text},
   };
 
   Block block;
   const size_t root = block.Begin(52, 0, "VS_VERSION_INFO");
-  for (uint32_t field : {kSignature, kStructVersion, most, least, most, least, 0x3Fu,
-                         version.prerelease ? kPrerelease : 0u, kOsNtWindows32, kTypeApplication,
-                         0u, 0u, 0u}) {
+  for (uint32_t field :
+       {kSignature, kStructVersion, most, least, most, least, 0x3Fu,
+        version.prerelease ? kPrerelease : 0u, kOsNtWindows32, kTypeApplication, 0u, 0u, 0u}) {
     block.DoubleWord(field);
   }
   const size_t string_file_info = block.Begin(0, 1, "StringFileInfo");
@@ -139,7 +138,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < block.bytes.size(); ++i) {
     std::fprintf(out, "%s0x%02X,", i % 12 == 0 ? "\n    " : " ", block.bytes[i]);
   }
-  std::fprintf(out,
-               "\n};\nextern const size_t kProgramVersionRecordSize = sizeof kProgramVersionRecord;\n");
+  std::fprintf(
+      out, "\n};\nextern const size_t kProgramVersionRecordSize = sizeof kProgramVersionRecord;\n");
   return std::fclose(out) == 0 ? 0 : 1;
 }

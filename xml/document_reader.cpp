@@ -127,12 +127,12 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   pass.Attach(context.get());
   if (properties.prohibit_dtd) context->sax->internalSubset = RefuseDtd;
 
-  std::unique_ptr<xmlDoc, DocFree> parsed(xmlCtxtReadIO(context.get(), FileSource::Read, nullptr,
-                                                       &source, path.c_str(), nullptr,
-                                                       kParseOptions));
+  std::unique_ptr<xmlDoc, DocFree> parsed(xmlCtxtReadIO(
+      context.get(), FileSource::Read, nullptr, &source, path.c_str(), nullptr, kParseOptions));
   if (FAILED(source.Status())) return source.Status();
   if (!capture.HasError() && !parsed) {
-    capture.Record(context->input != nullptr ? context->input->line : 0, "The document is not well-formed.");
+    capture.Record(context->input != nullptr ? context->input->line : 0,
+                   "The document is not well-formed.");
   }
   if (!capture.HasError()) {
     int line = 0;
