@@ -80,7 +80,7 @@ fuzz-coverage: fuzz-build
 .PHONY: check-docs check-install
 
 check-docs: build
-	bash doc/check-manpage.sh doc/brindle.1 build/brindle
+	bash doc/check-manpage.sh doc/brindle.1 build/list_options
 
 check-install: build
 	bash doc/check-install.sh build
@@ -88,14 +88,32 @@ check-install: build
 # Benchmarks (bench/): a Release build of its own (build-bench) with the
 # bench programs, then every row against the floor and the peers that are
 # installed (see bench/run.sh for its settings). Installs nothing.
-#   make bench   build and print the table
-.PHONY: bench
+#   make bench        build and print the table
+#   make check-bench  only compile the bench programs, so that they cannot
+#                     rot unnoticed (CI); nothing runs
+.PHONY: bench bench-configure check-bench
 
-bench:
+bench-configure:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBRINDLE_BENCH=ON \
 	  -DBRINDLE_WERROR=$(WERROR) $(CMAKE_FLAGS)
+
+bench: bench-configure
 	cmake --build build-bench -j $(JOBS)
 	bench/run.sh build-bench
+
+check-bench: bench-configure
+	cmake --build build-bench -j $(JOBS) --target bench_programs
+
+# Code layout: every C++ file that git tracks is as clang-format lays it out
+# by .clang-format (CI checks it; "clang-format -i <file>" mends a file).
+#   make check-format
+CLANG_FORMAT ?= clang-format
+.PHONY: check-format
+
+check-format:
+	@command -v $(CLANG_FORMAT) >/dev/null || \
+	  { echo "check-format: $(CLANG_FORMAT) is missing (apt-get install clang-format)"; exit 1; }
+	git ls-files -z '*.cpp' '*.h' | xargs -0 $(CLANG_FORMAT) --dry-run -Werror
 
 # Windows (tools/windows/, cmake/mingw-w64-x86_64.cmake): the mingw-w64 cross
 # compiler, Wine, and the libraries brindle.exe links (libxml2 and GoogleTest,

@@ -5,6 +5,8 @@
 
 namespace {
 
+// Matched in this order, before the base options; new options go after the
+// existing rows. The usage below names each of them.
 constexpr NamedValue kApplicationOptions[] = {
     {"batch", kOptionBatch},
     {"create", kOptionCreate},
@@ -76,9 +78,7 @@ std::string CConsole::GetDescription() const {
 
 std::string CConsole::GetUsage() const { return kUsage; }
 
-bool CConsole::IsKnownOption(std::string_view name) const {
-  return FindOption(name, kApplicationOptions) >= 0 || CBaseConsole::IsKnownOption(name);
-}
+std::span<const NamedValue> CConsole::GetApplicationOptions() const { return kApplicationOptions; }
 
 int CConsole::OnPositional(int position, const std::string& text) {
   switch (position) {

@@ -34,7 +34,7 @@ class CConsole : public CBaseConsole {
   const std::string& Encoding() const { return m_encoding; }
 
  protected:
-  bool IsKnownOption(std::string_view name) const override;
+  std::span<const NamedValue> GetApplicationOptions() const override;
   int OnPositional(int position, const std::string& text) override;
   int OnOption(std::string_view name, const std::vector<std::string>& values) override;
   bool Validate() override;

@@ -42,11 +42,20 @@ std::string QualifiedName(const xmlNode* node) {
 void Escape(const std::string& text, std::string* out) {
   for (const char c : text) {
     switch (c) {
-      case '&': *out += "&amp;"; break;
-      case '<': *out += "&lt;"; break;
-      case '>': *out += "&gt;"; break;
-      case '"': *out += "&quot;"; break;
-      default: *out += c;
+      case '&':
+        *out += "&amp;";
+        break;
+      case '<':
+        *out += "&lt;";
+        break;
+      case '>':
+        *out += "&gt;";
+        break;
+      case '"':
+        *out += "&quot;";
+        break;
+      default:
+        *out += c;
     }
   }
 }

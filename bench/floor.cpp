@@ -242,8 +242,7 @@ int Run(const Options& options) {
     }
   }
   const bool written = writer.Flush() && (!options.fsync || fsync(output.Get()) == 0) &&
-                       output.Close() &&
-                       rename(temporary.data(), options.output.c_str()) == 0;
+                       output.Close() && rename(temporary.data(), options.output.c_str()) == 0;
   if (!written) {
     unlink(temporary.data());
     return Fail("cannot write the output");

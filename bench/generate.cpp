@@ -47,9 +47,9 @@ class Random {
 };
 
 constexpr std::string_view kWords[] = {
-    "amber",  "basalt", "cedar",   "delta",  "ember",  "fjord",   "granite", "harbour",
-    "indigo", "juniper", "kestrel", "lumen", "meadow", "nectar",  "onyx",    "pewter",
-    "quartz", "russet", "saffron", "tundra", "umber",  "velvet",  "willow",  "zephyr",
+    "amber",  "basalt",  "cedar",   "delta",  "ember",  "fjord",  "granite", "harbour",
+    "indigo", "juniper", "kestrel", "lumen",  "meadow", "nectar", "onyx",    "pewter",
+    "quartz", "russet",  "saffron", "tundra", "umber",  "velvet", "willow",  "zephyr",
 };
 constexpr std::string_view kKinds[] = {"book", "map", "print", "score"};
 

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Checks the bash completion of brindle: test-completion.sh <completion file>.
-# Each check types a command line, splits it into words as bash does (at
-# blanks, and at ":" and "=", which COMP_WORDBREAKS holds), calls the
-# completion function and compares the offered words. The file names and
-# the system's encoding list are made up here, so the result does not
-# depend on the machine.
+# Checks the bash completion of brindle:
+# test-completion.sh <completion file> <list_options program>.
+# The completion's option names must be the program's own, in the order the
+# program matches them (list_options prints its option table). Each further
+# check types a command line, splits it into words as bash does (at blanks,
+# and at ":" and "=", which COMP_WORDBREAKS holds), calls the completion
+# function and compares the offered words. The file names and the system's
+# encoding list are made up here, so the result does not depend on the
+# machine.
 set -u
 # shellcheck source=../doc/check-tally.sh
 source "$(dirname "$0")/../doc/check-tally.sh"
 completion=$(realpath "$1")
+list_options=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -27,6 +31,14 @@ PATH="$work/bin:$PATH"
 source "$completion"
 cd "$work/files" || exit 1
 
+# The option names, in the program's order; "/?" is offered on its own.
+((checks++))
+mapfile -t program_options < <("$list_options" | grep -vx '?')
+if [[ ${#program_options[@]} -lt 7 || "${program_options[*]}" != "${_brindle_option_names[*]}" ]]; then
+    ((failures++))
+    printf 'FAIL: the completion offers the options: %s\n  the program has: %s\n' \
+        "${_brindle_option_names[*]}" "${program_options[*]}"
+fi
 
 # Completes the line $1 (the cursor at its end) into the array offered.
 complete_line() {

@@ -50,6 +50,11 @@ class CBaseConsole : public CMessageWriter {
   // paths, XPath queries) is positional.
   bool IsOptionArgument(std::string_view argument) const;
 
+  // Every option, in the order that a name typed is matched against them:
+  // the application's options, then the base options. Options with the
+  // same id are one option under two names ("help" and "?").
+  std::vector<NamedValue> GetOptionTable() const;
+
   // Parses arguments[1..count). Every failure is filed for the report.
   void ParseCommandLine(int count, const char* const* arguments);
   // Prints the usage, invalid values, unknown parameters and the validation
@@ -64,13 +69,14 @@ class CBaseConsole : public CMessageWriter {
   void PrintBanner();
 
  protected:
-  // Whether name selects an option of any table.
-  virtual bool IsKnownOption(std::string_view name) const;
+  // The application's options (group 2 ids), matched before the base
+  // options; new ones go after the existing rows, so that every
+  // abbreviation keeps its meaning.
+  virtual std::span<const NamedValue> GetApplicationOptions() const { return {}; }
   virtual int OnPositional(int position, const std::string& text);
   virtual int OnOption(std::string_view name, const std::vector<std::string>& values);
   virtual bool Validate() { return !IsOptionSet(kOptionHelp); }
   bool SetOption(uint32_t id);
-  bool ClearOption(uint32_t id);
 
   void SetAllowedLevels(uint32_t levels) { m_allowedLevels = levels; }
   void SetValidationError(std::string message, HRESULT status) {
@@ -81,6 +87,8 @@ class CBaseConsole : public CMessageWriter {
   void Write(const std::string& text) override;
 
  private:
+  // Whether name selects an option of any table.
+  bool IsKnownOption(std::string_view name) const;
   int HandleDisplay(const std::vector<std::string>& values);
   void SetExpectedValues(std::span<const NamedValue> table, uint32_t mask);
   void ReportParameter(const std::string& argument, int code);

@@ -1,6 +1,7 @@
 // The command-line half of CBaseConsole: splitting, option lookup, the
 // base options and the report.
 #include <cctype>
+#include <iterator>
 
 #include "console/base_console.h"
 #include "platform/program_path.h"
@@ -97,14 +98,15 @@ bool CBaseConsole::SetOption(uint32_t id) {
   return true;
 }
 
-bool CBaseConsole::ClearOption(uint32_t id) {
-  if (OptionGroup(id) != kBaseOptionGroup) return false;
-  m_baseOptions &= ~OptionBit(id);
-  return true;
+std::vector<NamedValue> CBaseConsole::GetOptionTable() const {
+  const std::span<const NamedValue> application = GetApplicationOptions();
+  std::vector<NamedValue> table(application.begin(), application.end());
+  table.insert(table.end(), std::begin(kBaseOptions), std::end(kBaseOptions));
+  return table;
 }
 
 bool CBaseConsole::IsKnownOption(std::string_view name) const {
-  return FindOption(name, kBaseOptions) >= 0;
+  return FindOption(name, GetApplicationOptions()) >= 0 || FindOption(name, kBaseOptions) >= 0;
 }
 
 bool CBaseConsole::IsOptionArgument(std::string_view argument) const {
@@ -114,7 +116,8 @@ bool CBaseConsole::IsOptionArgument(std::string_view argument) const {
   }
   if (argument[0] != '/') return false;
   const size_t colon = argument.find(':');
-  const std::string_view name = argument.substr(1, colon == std::string_view::npos ? colon : colon - 1);
+  const std::string_view name =
+      argument.substr(1, colon == std::string_view::npos ? colon : colon - 1);
   if (name.empty() || name == "?") return true;
   if (!IsAsciiLetters(name)) return false;
   return colon == std::string_view::npos || IsKnownOption(name);
@@ -204,8 +207,7 @@ void CBaseConsole::ParseCommandLine(int count, const char* const* arguments) {
       if (pending) {
         pending_values.push_back(argument);
       } else {
-        ReportParameter(argument,
-                        option_seen ? kUnexpectedParameter : OnPositional(i, argument));
+        ReportParameter(argument, option_seen ? kUnexpectedParameter : OnPositional(i, argument));
       }
       continue;
     }

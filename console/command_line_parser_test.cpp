@@ -9,23 +9,32 @@ TEST(CommandLineParserTest, WhichArgumentsAreOptions) {
     const char* argument;
     bool option;
   } cases[] = {
-      {"/indent", true},         {"/IND", true},
-      {"/?", true},              {"/batchx", true},  // an unknown option
-      {"/display:none", true},   {"/d:/x/y", true},
-      {"/", true},               {"/:", true},
+      {"/indent", true},
+      {"/IND", true},
+      {"/?", true},
+      {"/batchx", true},  // an unknown option
+      {"/display:none", true},
+      {"/d:/x/y", true},
+      {"/", true},
+      {"/:", true},
       {"/root", true},  // a one-step query needs "?"
       {"/etc/app/settings.xml", false},
-      {"/config.xml", false},    {"/*", false},
+      {"/config.xml", false},
+      {"/*", false},
       {"/catalog/book[1]/title", false},
       {"/_:project/_:version", false},
       {"/soap:Envelope/soap:Body", false},  // "soap" is no option
-      {"-x", true},              {"-", true},
-      {"--output=a.xml", true},  {"--", true},
-      {"-5", false},             {"doc.xml", false},
+      {"-x", true},
+      {"-", true},
+      {"--output=a.xml", true},
+      {"--", true},
+      {"-5", false},
+      {"doc.xml", false},
       {"", false},
   };
   CBaseConsole console;
-  for (const auto& c : cases) EXPECT_EQ(c.option, console.IsOptionArgument(c.argument)) << c.argument;
+  for (const auto& c : cases)
+    EXPECT_EQ(c.option, console.IsOptionArgument(c.argument)) << c.argument;
 }
 
 TEST(CommandLineParserTest, PrefixesSelectTheFirstEntryInTableOrder) {

@@ -5,12 +5,6 @@
 #include "platform/program_version.h"
 #include "platform/word_size.h"
 
-namespace {
-
-constexpr uint32_t kFlagPrerelease = 0x2;
-
-}  // namespace
-
 CConsoleVersionInfo::CConsoleVersionInfo() { LoadProgramVersion(this); }
 
 bool CConsoleVersionInfo::GetTitle(std::string* title) const {
@@ -19,7 +13,7 @@ bool CConsoleVersionInfo::GetTitle(std::string* title) const {
   *title = description + " - Version " + std::to_string(file_version_ms >> 16) + "." +
            std::to_string(file_version_ms & 0xFFFF) + " (build " +
            std::to_string(file_version_ls >> 16) + ")";
-  if ((file_flags & kFlagPrerelease) != 0) *title += " [BETA]";
+  if ((file_flags & kFileFlagPrerelease) != 0) *title += " [BETA]";
   if (IsNarrowProcessOnWideSystem()) *title += ", 32-bit.";
   return true;
 }

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "console/crash_handler.h"
-#include "platform/test_folder.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int RunFaultingChild(const CrashReportSettings& settings) {
   return status;
 }
 
-class CrashHandlerTest : public TestFolderFixture {};
+using CrashHandlerTest = TempDirTest;
 
 TEST_F(CrashHandlerTest, AFaultWritesAReportAndExitsWith255) {
   const CrashReportSettings settings{m_dir / "company" / "product", "probe_1.2.3.4_x86_64",

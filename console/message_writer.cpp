@@ -14,9 +14,7 @@ struct Label {
 };
 
 constexpr Label kLabels[] = {
-    {MSG_DEBUG, "DEBUG:"},
     {MSG_ERROR, "ERROR:"},
-    {MSG_WARNING, "WARNING:"},
 };
 
 std::string FormatArguments(const char* format, va_list arguments) {
@@ -32,16 +30,14 @@ std::string FormatArguments(const char* format, va_list arguments) {
 
 }  // namespace
 
-HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status,
-                              va_list arguments) {
-  if ((flags & kKindMask & 0xFF000u) < kThreshold) return S_OK;
+HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) {
   std::string composed;
   const std::string* message = nullptr;
   if (text != nullptr) {
     composed = (flags & MSG_VERBATIM) != 0 ? std::string(text) : FormatArguments(text, arguments);
     message = &composed;
   }
-  const uint32_t kind = flags & 0xFF000u;
+  const uint32_t kind = flags & kKindMask;
   switch (kind) {
     case MSG_ERROR: {
       ComposeAndWrite(message, kind, flags | MSG_END_LINE);
@@ -51,8 +47,6 @@ HRESULT CMessageWriter::Print(const char* text, uint32_t flags, HRESULT status,
       }
       break;
     }
-    case MSG_DEBUG:
-    case MSG_WARNING:
     case MSG_INFO:
       ComposeAndWrite(message, kind, flags);
       break;
@@ -105,7 +99,6 @@ bool CMessageWriter::GetLabel(uint32_t kind, std::string* label) const {
 void CMessageWriter::PrintWith(uint32_t flags, HRESULT status, const char* format, ...) {
   BRINDLE_FORWARD(flags, status, format, format);
 }
-
 
 void CMessageWriter::PrintInfo(const char* format, ...) {
   BRINDLE_FORWARD(MSG_INFO | MSG_END_LINE, S_OK, format, format);

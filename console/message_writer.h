@@ -10,9 +10,7 @@
 #include "platform/status.h"
 
 // Message kinds; only (flags & 0xFF000) is the kind.
-constexpr uint32_t MSG_DEBUG = 0x1000;
 constexpr uint32_t MSG_ERROR = 0x4000;
-constexpr uint32_t MSG_WARNING = 0x8000;
 constexpr uint32_t MSG_INFO = 0x10000;
 // Modifiers.
 constexpr uint32_t MSG_VERBATIM = 0x100000;  // the text is never a format
@@ -32,7 +30,7 @@ class CMessageWriter {
   CMessageWriter(const CMessageWriter&) = delete;
   CMessageWriter& operator=(const CMessageWriter&) = delete;
 
-  // The one entry of all printing. Messages below the threshold vanish. An
+  // The one entry of all printing; flags of another kind print nothing. An
   // error whose status is a failure is followed, on an unlabelled line of
   // its own, by the system's text for that status. Returns S_OK.
   virtual HRESULT Print(const char* text, uint32_t flags, HRESULT status, va_list arguments);
@@ -62,8 +60,6 @@ class CMessageWriter {
   void PrintWith(uint32_t flags, HRESULT status, const char* format, ...);
   void ComposeAndWrite(const std::string* text, uint32_t kind, uint32_t flags);
 
-  // Debug messages (kind 0x1000) are below the threshold: never shown.
-  static constexpr uint32_t kThreshold = 0x2000;
   static constexpr uint32_t kKindMask = 0xFF000;
 
   uint32_t m_decoration = 0;

@@ -11,8 +11,8 @@ struct NamedValue {
   uint32_t value;  // an option's id, a level's or a mode's value
 };
 
-// The index of the first entry, in table order, whose name begins with text
-// (ASCII case ignored), or -1. An empty text matches the first entry.
+// The index of the entry that text names by the rule of name_match.h, or -1.
+// An empty text matches the first entry.
 int FindOption(std::string_view text, std::span<const NamedValue> table);
 
 // Option ids: the upper 16 bits name the group, the low 5 bits the option's

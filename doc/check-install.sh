@@ -83,7 +83,7 @@ fi
 
 ((checks++))
 bash "$source_dir/completion/test-completion.sh" \
-    "$installed/share/bash-completion/completions/brindle" ||
+    "$installed/share/bash-completion/completions/brindle" "$build/list_options" ||
     fail "the installed completion"
 
 if command -v dpkg-deb >/dev/null; then

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Checks the manual page: check-manpage.sh <page> <program>.
+# Checks the manual page: check-manpage.sh <page> <list_options program>.
 # It must be plain ASCII roff that groff and man format without a single
-# warning, hold the sections a reader looks for, and give every option that
-# the program's usage lists an entry of its own under OPTIONS.
+# warning, hold the sections a reader looks for, and give every option of
+# the program's option table (list_options prints it) an entry under
+# OPTIONS, alone or beside the other names of the same option ("/?, /help").
 # groff comes from the package groff-base: when it is missing and this runs
 # as root (as CI does) it is installed; otherwise the check is skipped.
 set -u
 page=$1
-program=$2
+list_options=$2
 # shellcheck source=check-tally.sh
 source "$(dirname "$0")/check-tally.sh"
 
@@ -53,15 +54,17 @@ for section in NAME SYNOPSIS DESCRIPTION OPTIONS "THE DESCRIPTION LANGUAGE" "EXI
     grep -qx "$section" <<<"$text" || fail "no section $section"
 done
 
-# Every option of the usage ("  /batch   Specifies ...") heads an entry.
+# Every option of the table heads an entry, or stands in its list of names
+# ("       /?, /help").
 options_text=$(sed -n '/^OPTIONS$/,/^[A-Z][A-Z ]*$/p' <<<"$text" | sed '1d')
-mapfile -t options < <("$program" /? 2>/dev/null | sed -n 's|^  \(/[a-z?]*\) .*|\1|p')
+mapfile -t options < <("$list_options")
 ((checks++))
-[[ ${#options[@]} -ge 7 ]] || fail "the program's usage lists only ${#options[@]} options"
+[[ ${#options[@]} -ge 7 ]] || fail "the option table holds only ${#options[@]} options"
 for option in "${options[@]}"; do
     ((checks++))
-    grep -q "^       $option\b\|^       $option[ ,]\|^       $option\$" <<<"$options_text" ||
-        fail "OPTIONS has no entry for $option"
+    name=/${option//\?/\\?}
+    grep -Eq "^       (/[a-z?]+, )*$name( |,|\$)" <<<"$options_text" ||
+        fail "OPTIONS has no entry for /$option"
 done
 
 report_checks "manual page"

@@ -8,6 +8,7 @@
 
 #include "functions/date_picture.h"
 #include "functions/hash.h"
+#include "platform/ascii_case.h"
 #include "platform/file_status.h"
 #include "platform/path.h"
 #include "platform/version_info.h"
@@ -100,22 +101,6 @@ std::string FormatVersion(std::string_view format, const uint32_t (&numbers)[4])
 }
 
 }  // namespace
-
-std::string LowerCaseAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
-}
-
-std::string UpperCaseAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return result;
-}
 
 std::string FileNameOf(std::string_view path) {
   return std::string(path.substr(FileNameOffset(path)));

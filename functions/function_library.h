@@ -10,10 +10,6 @@
 
 #include "platform/status.h"
 
-// The text with only the ASCII letters changed.
-std::string LowerCaseAscii(std::string_view text);
-std::string UpperCaseAscii(std::string_view text);
-
 // The last component of path, as typed (FileNameOffset); the path need not
 // exist.
 std::string FileNameOf(std::string_view path);

@@ -34,8 +34,8 @@
 #include <vector>
 
 #include "app/driver.h"
-#include "functions/function_library.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/ascii_case.h"
 #include "platform/test_pe_image.h"
 #include "platform/text_encoding.h"
 

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "platform/document_lock.h"
-#include "platform/test_folder.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
@@ -17,10 +17,10 @@ using std::chrono::milliseconds;
 
 const HRESULT kStillHeld = HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
 
-class DocumentLockPosixTest : public TestFolderFixture {
+class DocumentLockPosixTest : public TempDirTest {
  protected:
   void SetUp() override {
-    TestFolderFixture::SetUp();
+    TempDirTest::SetUp();
     m_doc = m_dir / "doc.xml";
   }
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/test_folder.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
@@ -14,13 +14,8 @@ using std::chrono::milliseconds;
 
 const HRESULT kStillHeld = HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
 
-class DocumentLockTest : public TestFolderFixture {
+class DocumentLockTest : public TempDirTest {
  protected:
-  void SetUp() override {
-    TestFolderFixture::SetUp();
-    m_doc = m_dir / "doc.xml";
-  }
-
   static void Put(const fs::path& path) { std::ofstream(path) << "<r/>"; }
 
   // Whether a lock on path is held: another lock of its own could not be
@@ -30,7 +25,7 @@ class DocumentLockTest : public TestFolderFixture {
     return probe.Acquire(path.string(), {milliseconds(0), milliseconds(0)}, nullptr) == kStillHeld;
   }
 
-  fs::path m_doc;
+  const fs::path m_doc = m_dir / "doc.xml";
 };
 
 TEST_F(DocumentLockTest, AWaiterIsToldOnceAndGivesUpAtTheLimit) {

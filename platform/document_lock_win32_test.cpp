@@ -5,13 +5,13 @@
 #include <fstream>
 
 #include "platform/document_lock.h"
-#include "platform/test_folder.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
 using std::chrono::milliseconds;
 
-class DocumentLockWin32Test : public TestFolderFixture {};
+class DocumentLockWin32Test : public TempDirTest {};
 
 // Windows' locks keep others from the bytes they cover: the lock must not
 // keep anyone from reading the document, nor the holder's save from

@@ -7,22 +7,16 @@
 #include <fstream>
 
 #include "platform/interrupt_cleanup.h"
-#include "platform/test_folder.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class InterruptCleanupTest : public TestFolderFixture {
+class InterruptCleanupTest : public TempDirTest {
  protected:
-  void SetUp() override {
-    TestFolderFixture::SetUp();
-    m_folder = open(m_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  }
-  void TearDown() override {
-    close(m_folder);
-    TestFolderFixture::TearDown();
-  }
+  void SetUp() override { m_folder = open(m_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+  void TearDown() override { close(m_folder); }
   void Put(const std::string& name, const std::string& text) {
     std::ofstream(m_dir / name) << text;
   }

@@ -3,34 +3,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "platform/path.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
 class PathTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/brindle-path-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    m_dir = pattern;
     ASSERT_NE(nullptr, getcwd(m_previous, sizeof m_previous));
     ASSERT_EQ(0, chdir(m_dir.c_str()));
     setenv("BRINDLE_TEST_DIR", "sub dir", 1);
     unsetenv("BRINDLE_TEST_UNSET");
   }
-  void TearDown() override {
-    ASSERT_EQ(0, chdir(m_previous));
-    std::filesystem::remove_all(m_dir);
-  }
+  void TearDown() override { ASSERT_EQ(0, chdir(m_previous)); }
   std::string Resolve(const std::string& source) {
     std::string out = "unchanged";
     EXPECT_EQ(S_OK, ResolvePath(source, &out)) << source;
     return out;
   }
 
-  std::string m_dir;
+  TestTempDir m_temp;
+  const std::string m_dir = m_temp.Path();
   char m_previous[4096];
 };
 

@@ -1,5 +1,6 @@
 #include "platform/program_path.h"
 
+#include "platform/ascii_case.h"
 #include "platform/path.h"
 
 std::string GetProgramName() {
@@ -7,8 +8,5 @@ std::string GetProgramName() {
   name.erase(0, FileNameOffset(name));
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
+  return LowerCaseAscii(name);
 }

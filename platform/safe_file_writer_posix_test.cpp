@@ -10,16 +10,15 @@
 
 #include "platform/in_place_journal.h"
 #include "platform/safe_file_writer.h"
-#include "platform/test_folder.h"
+#include "platform/test_temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class SafeFileWriterTest : public TestFolderFixture {
+class SafeFileWriterTest : public TempDirTest {
  protected:
   void SetUp() override {
-    TestFolderFixture::SetUp();
     // The previous content of in-place saves is kept in the test's folder.
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state != nullptr) m_savedState = state;
@@ -31,7 +30,6 @@ class SafeFileWriterTest : public TestFolderFixture {
     } else {
       setenv("XDG_STATE_HOME", m_savedState.c_str(), 1);
     }
-    TestFolderFixture::TearDown();
   }
 
   std::string Read(const std::string& name) {

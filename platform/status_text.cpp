@@ -16,7 +16,7 @@ constexpr StatusText kWin32Texts[] = {
     {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
     {ERROR_TOO_MANY_OPEN_FILES, "The system cannot open the file."},
     {ERROR_ACCESS_DENIED, "Access is denied."},
-    {6, "The handle is invalid."},
+    {ERROR_INVALID_HANDLE, "The handle is invalid."},
     {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command."},
     {ERROR_BAD_FORMAT, "An attempt was made to load a program with an incorrect format."},
     {ERROR_INVALID_DATA, "The data is invalid."},
@@ -38,7 +38,6 @@ constexpr StatusText kWin32Texts[] = {
     {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
     {ERROR_FILE_TOO_LARGE, "The file size exceeds the limit allowed and cannot be saved."},
     {ERROR_NO_MORE_ITEMS, "No more data is available."},
-    {ERROR_DIRECTORY, "The directory name is invalid."},
     {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error."},
     {ERROR_DISK_QUOTA_EXCEEDED,
      "The requested file operation failed because the storage quota was exceeded."},
@@ -53,7 +52,6 @@ constexpr StatusText kWin32Texts[] = {
 
 // Statuses of other facilities, by their whole value.
 constexpr StatusText kStatusTexts[] = {
-    {static_cast<uint32_t>(E_NOTIMPL), "Not implemented"},
     {static_cast<uint32_t>(E_POINTER), "Invalid pointer"},
     {static_cast<uint32_t>(E_FAIL), "Unspecified error"},
     {static_cast<uint32_t>(E_UNEXPECTED), "Catastrophic failure"},
@@ -76,10 +74,6 @@ constexpr StatusText kStatusTexts[] = {
     {static_cast<uint32_t>(XML_E_NO_ATTRIBUTES), "The current node cannot carry attributes."},
     {static_cast<uint32_t>(XML_E_INVALID_SELECTION_NAMESPACES),
      "The namespace declarations are not valid."},
-    {static_cast<uint32_t>(XML_E_DTD_PROHIBITED),
-     "The document has a document type definition, which is prohibited."},
-    {static_cast<uint32_t>(XML_E_DOCUMENT_TOO_LARGE),
-     "The document exceeds the size set by MaxXMLSize."},
     {static_cast<uint32_t>(XML_E_NAMESPACE_IN_USE),
      "The namespace declaration is in use by an element or attribute."},
     {static_cast<uint32_t>(XML_E_CANNOT_REMOVE),

@@ -4,17 +4,17 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "platform/text_encoding.h"
+#include "platform/version_block.h"
 
 namespace test_pe {
 
-inline std::string Le16(uint32_t value) {
-  return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
-}
-inline std::string Le32(uint32_t value) { return Le16(value & 0xFFFF) + Le16(value >> 16); }
+using version_block::Encode;
+using version_block::Le16;
+using version_block::Le32;
+using version_block::Node;
+using version_block::Strings;
+
 inline void Put16(std::string* bytes, size_t at, uint32_t value) {
   bytes->replace(at, 2, Le16(value));
 }
@@ -22,57 +22,25 @@ inline void Put32(std::string* bytes, size_t at, uint32_t value) {
   bytes->replace(at, 4, Le32(value));
 }
 
-// One node of a version block: a key, a value (UTF-8 text, or raw bytes),
-// children, and zero bytes after them that some resource compilers write.
-struct Node {
-  std::string key;
-  bool text = false;
-  std::string value;
-  std::vector<Node> children;
-  size_t padding = 0;
-};
-
-inline std::string Encode(const Node& node) {
-  const auto pad = [](std::string* bytes) { bytes->append((4 - bytes->size() % 4) % 4, '\0'); };
-  const std::string value =
-      node.text ? Utf8ToUtf16Le(node.value) + std::string(2, '\0') : node.value;
-  std::string bytes(6, '\0');
-  bytes += Utf8ToUtf16Le(node.key) + std::string(2, '\0');
-  pad(&bytes);
-  bytes += value;
-  for (const Node& child : node.children) {
-    pad(&bytes);
-    bytes += Encode(child);
-  }
-  bytes.append(node.padding, '\0');
-  const size_t value_length = node.text ? value.size() / 2 : value.size();
-  bytes.replace(0, 6,
-                Le16(static_cast<uint32_t>(bytes.size())) +
-                    Le16(static_cast<uint32_t>(value_length)) + Le16(node.text ? 1 : 0));
-  return bytes;
-}
-
-using Strings = std::vector<std::pair<std::string, std::string>>;
-
-// The root of a VS_VERSIONINFO block: file version ms.ls, the string table
-// table ("040904b0": language 0x0409, code page 0x04B0) holding strings, and
-// the translation table translations (pairs of 16-bit numbers).
+// The root of a version block: file version ms.ls, the string table table
+// (by default US English in Unicode) holding strings, and the translation
+// table translations (pairs of 16-bit numbers).
 inline Node VersionRoot(uint32_t ms, uint32_t ls, const Strings& strings,
-                        const std::string& table = "040904b0",
-                        const std::string& translations = Le16(0x0409) + Le16(0x04B0)) {
+                        const std::string& table = kEnglishUnicodeTable,
+                        const std::string& translations = Le16(kLanguageEnglishUs) +
+                                                          Le16(kCodePageUnicode)) {
+  FixedFileInfo fixed;
+  fixed.signature = kFixedFileInfoSignature;
+  fixed.struct_version = kFixedFileInfoStructVersion;
+  fixed.file_version_ms = ms;
+  fixed.file_version_ls = ls;
   // The product version, 9.8.7.6, differs from every file version used.
-  const std::string fixed = Le32(0xFEEF04BD) + Le32(0x00010000) + Le32(ms) + Le32(ls) +
-                            Le32(0x00090008) + Le32(0x00070006) + Le32(0x3F) + Le32(0) +
-                            Le32(0x40004) + Le32(1) + Le32(0) + Le32(0) + Le32(0);
-  Node string_table{table, false, "", {}};
-  for (const auto& [name, value] : strings) {
-    string_table.children.push_back({name, true, value, {}});
-  }
-  return {"VS_VERSION_INFO",
-          false,
-          fixed,
-          {{"StringFileInfo", false, "", {string_table}},
-           {"VarFileInfo", false, "", {{"Translation", false, translations, {}}}}}};
+  fixed.product_version_ms = 0x00090008;
+  fixed.product_version_ls = 0x00070006;
+  fixed.file_flags_mask = kFileFlagsMask;
+  fixed.file_os = kFileOsNtWindows32;
+  fixed.file_type = kFileTypeApplication;
+  return version_block::Root(fixed, table, strings, translations);
 }
 
 // Where a PE file made by Image keeps what tests corrupt.

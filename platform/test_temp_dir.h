@@ -31,9 +31,21 @@ class TestTempDir {
   TestTempDir(const TestTempDir&) = delete;
   TestTempDir& operator=(const TestTempDir&) = delete;
   ~TestTempDir() {
+    if (m_path.empty()) return;
+    namespace fs = std::filesystem;
     std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    // A test may leave folders behind that even their owner may not change.
+    for (auto entry = fs::recursive_directory_iterator(m_path, ignored);
+         entry != fs::recursive_directory_iterator(); entry.increment(ignored)) {
+      if (entry->is_directory(ignored) && !entry->is_symlink(ignored)) {
+        fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+      }
+    }
+    fs::remove_all(m_path, ignored);
   }
+
+  // The directory's full path.
+  const std::string& Path() const { return m_path; }
 
   // The full path of name inside the directory ("" for the directory).
   std::string PathOf(std::string_view name) const { return m_path + "/" + std::string(name); }
@@ -47,4 +59,11 @@ class TestTempDir {
 
  private:
   std::string m_path;
+};
+
+// A fixture whose every test gets a TestTempDir: m_dir.
+class TempDirTest : public testing::Test {
+ protected:
+  TestTempDir m_temp;
+  const std::filesystem::path m_dir{m_temp.Path()};
 };

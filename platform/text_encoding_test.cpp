@@ -9,11 +9,11 @@ TEST(TextEncodingTest, Utf8Validation) {
   } cases[] = {
       {"plain", true},
       {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", true},
-      {"caf\xe9", false},               // Latin-1
-      {"\xc0\xaf", false},              // overlong "/"
-      {"\xed\xa0\x80", false},          // surrogate
-      {"\xf4\x90\x80\x80", false},      // above U+10FFFF
-      {"\xe2\x82", false},              // cut short
+      {"caf\xe9", false},           // Latin-1
+      {"\xc0\xaf", false},          // overlong "/"
+      {"\xed\xa0\x80", false},      // surrogate
+      {"\xf4\x90\x80\x80", false},  // above U+10FFFF
+      {"\xe2\x82", false},          // cut short
   };
   for (const auto& c : cases) EXPECT_EQ(c.valid, IsValidUtf8(c.bytes)) << c.bytes;
 }

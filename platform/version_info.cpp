@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/file.h"
 #include "platform/text_encoding.h"
 
@@ -43,27 +44,6 @@ constexpr uint32_t kRtVersion = 16;
 // The root node's length is a 16-bit number, so no block is longer.
 constexpr size_t kMaxBlockSize = 0xFFFF;
 
-// VS_VERSIONINFO nodes: wLength, wValueLength, wType, then the key.
-constexpr size_t kNodeHeaderSize = 6;
-constexpr uint16_t kTextValue = 1;
-
-constexpr uint32_t FixedFileInfo::*kFixedFields[] = {
-    &FixedFileInfo::signature,
-    &FixedFileInfo::struct_version,
-    &FixedFileInfo::file_version_ms,
-    &FixedFileInfo::file_version_ls,
-    &FixedFileInfo::product_version_ms,
-    &FixedFileInfo::product_version_ls,
-    &FixedFileInfo::file_flags_mask,
-    &FixedFileInfo::file_flags,
-    &FixedFileInfo::file_os,
-    &FixedFileInfo::file_type,
-    &FixedFileInfo::file_subtype,
-    &FixedFileInfo::file_date_ms,
-    &FixedFileInfo::file_date_ls,
-};
-constexpr size_t kFixedFileInfoSize = 4 * std::size(kFixedFields);
-
 // Unicode's white space, all of it in the Basic Multilingual Plane.
 struct CodeUnitRange {
   uint16_t first;
@@ -90,12 +70,8 @@ bool IsWhiteSpace(uint16_t unit) {
   return false;
 }
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool KeyEquals(std::string_view utf16le_key, std::string_view name) {
-  const std::string key = Utf16LeToUtf8(utf16le_key);
-  return std::equal(key.begin(), key.end(), name.begin(), name.end(),
-                    [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+  return EqualsIgnoringAsciiCase(Utf16LeToUtf8(utf16le_key), name);
 }
 
 // One entry of a resource directory: a name (string offset, high bit set) or

@@ -15,29 +15,7 @@
 #include <string_view>
 
 #include "platform/status.h"
-
-// The fixed record of a version resource (VS_FIXEDFILEINFO), field for field
-// in the order of the file. A version number is two halves of two 16-bit
-// numbers each, the high word first: the file version reads major =
-// file_version_ms >> 16, minor = file_version_ms & 0xFFFF, build =
-// file_version_ls >> 16, revision = file_version_ls & 0xFFFF.
-struct FixedFileInfo {
-  uint32_t signature = 0;  // kFixedFileInfoSignature in a loaded resource
-  uint32_t struct_version = 0;
-  uint32_t file_version_ms = 0;
-  uint32_t file_version_ls = 0;
-  uint32_t product_version_ms = 0;
-  uint32_t product_version_ls = 0;
-  uint32_t file_flags_mask = 0;
-  uint32_t file_flags = 0;
-  uint32_t file_os = 0;
-  uint32_t file_type = 0;
-  uint32_t file_subtype = 0;
-  uint32_t file_date_ms = 0;
-  uint32_t file_date_ls = 0;
-};
-
-constexpr uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
+#include "platform/version_block.h"
 
 // Empty (every fixed field 0, no block) until a Load succeeds; a failed Load
 // or Unload makes it empty again.
@@ -67,9 +45,6 @@ class CVersionInfo : public FixedFileInfo {
   HRESULT LoadBlock(const uint8_t* block, size_t size);
 
   void Unload();
-
-  // The number of (language, code page) pairs in the translation table.
-  size_t TranslationCount() const { return m_translation_count; }
 
   // Finds the string value name in the string table of the first
   // translation ("\StringFileInfo\llllcccc\name", letters matched ignoring

@@ -9,7 +9,6 @@
 
 #include "platform/text_encoding.h"
 #include "script/parser.h"
-#include "script/scanner.h"
 
 namespace {
 
@@ -43,8 +42,9 @@ HRESULT CParser::RunCommandLine(std::string_view query, std::string_view value) 
     HRESULT hr = ScanLine(line, &scanned);
     if (hr != S_OK) return hr;
     // An unfinished statement (an unclosed comment swallowed the rest) counts.
-    scanned.insert(scanned.end(), std::make_move_iterator(m_tokens.begin()),
-                   std::make_move_iterator(m_tokens.end()));
+    std::vector<Token>& unfinished = m_scanner.Tokens();
+    scanned.insert(scanned.end(), std::make_move_iterator(unfinished.begin()),
+                   std::make_move_iterator(unfinished.end()));
     const ExpectedToken expected[] = {
         {TokenKind::CommandWord, false, "select"},    {TokenKind::Word, false, "node"},
         {TokenKind::Word, true, Unescape(selection)}, {TokenKind::EndOfCommand, false, ""},
@@ -59,8 +59,8 @@ HRESULT CParser::RunCommandLine(std::string_view query, std::string_view value) 
     if (matched != scanned.size() || matched != std::size(expected)) {
       // Reported at the first token out of place, or at the last one when
       // the line stopped short.
-      m_tokens = std::move(scanned);
-      m_state = ScannerState::Executing;
+      m_scanner.Tokens() = std::move(scanned);
+      m_executing = true;
       m_cursor = matched + 1;
       return Fail(ScriptError::UnexpectedToken);
     }

@@ -10,7 +10,7 @@ class CommandLineUpdateTest : public ScriptTest {
   // text after a failure, and the text of /a/b afterwards.
   std::string Update(std::string_view query, std::string_view value) {
     CXmlFile& document = m_parser.GetDocument();
-    EXPECT_EQ(S_OK, document.Load(WriteFile("doc.xml", "<a><b>old</b></a>")));
+    EXPECT_EQ(S_OK, document.Load(m_temp.Write("doc.xml", "<a><b>old</b></a>")));
     const RunOutcome outcome = Outcome(m_parser.RunCommandLine(query, value));
     std::string text = "(no /a/b)";
     if (document.SelectNode("/a/b") == S_OK) document.GetText(&text);

@@ -8,20 +8,13 @@
 #include "xml/xml_names.h"
 
 struct CommandForm {
-  uint32_t statement;
+  StatementId statement;
   HRESULT (CCommandSet::*handler)(CParameterInfo& parameters);
   std::span<const ParameterDescriptor> parameters;
 };
 
 namespace {
 
-constexpr ParameterDescriptor kString{ValueType::String, ParameterKind::Value};
-constexpr ParameterDescriptor kAny{ValueType::Any, ParameterKind::Value};
-constexpr ParameterDescriptor kNewName{ValueType::String, ParameterKind::Name};
-constexpr ParameterDescriptor kExistingName{ValueType::String, ParameterKind::ExistingVariable};
-
-constexpr ParameterDescriptor kOneString[] = {kString};
-constexpr ParameterDescriptor kTwoStrings[] = {kString, kString};
 constexpr ParameterDescriptor kStringIntoVariable[] = {kString, kNewName};
 constexpr ParameterDescriptor kAnyIntoVariable[] = {kAny, kNewName};
 constexpr ParameterDescriptor kIntoVariable[] = {kNewName};
@@ -32,44 +25,44 @@ constexpr ParameterDescriptor kExistingVariable[] = {kExistingName};
 
 }  // namespace
 
-const CommandForm* FindCommandForm(uint32_t statement) {
+const CommandForm* FindCommandForm(StatementId statement) {
   using C = CCommandSet;
   using X = CXmlFile;
   // Every valid statement; any other combination of words is none.
   static constexpr CommandForm kForms[] = {
-      {0x100001, &C::RunWithTwoTexts<&X::SetAttribute>, kTwoStrings},  // add attribute
-      {0x100002, &C::RunWithText<&X::AddCDataSection>, kOneString},    // add cdatasection
-      {0x100004, &C::RunWithText<&X::AddComment>, kOneString},         // add comment
-      {0x100005, &C::RunWithText<&X::AddElement>, kOneString},         // add element
-      {0x100007, &C::AddNode, kTwoStrings},                            // add node
-      {0x10000B, &C::RunWithText<&X::AddRoot>, kOneString},            // add root
-      {0x10000C, &C::RunWithText<&X::AddText>, kOneString},            // add text
-      {0x101002, &C::RunWithTwoTexts<&X::AddChildCDataSection>, kTwoStrings},
-      {0x101005, &C::RunWithText<&X::AddChildElement>, kOneString},
-      {0x10100C, &C::RunWithTwoTexts<&X::AddChildText>, kTwoStrings},  // add child text
-      {0x101007, &C::RunWithTwoTexts<&X::AddChildText>, kTwoStrings},  // add child node
-      {0x200001, &C::GetAttribute, kStringIntoVariable},
-      {0x201000, &C::GetChild, kAnyIntoVariable},
-      {0x200007, &C::GetNode, kIntoVariable},
-      {0x300001, &C::RunWithText<&X::RemoveAttribute>, kOneString},
-      {0x301000, &C::RemoveChild, kOneAny},
-      {0x300007, &C::Run<&X::RemoveNode>, {}},
-      {0x401000, &C::SelectChild, kOneAny},
-      {0x400003, &C::Run<&X::SelectDocument>, {}},
-      {0x400006, &C::Run<&X::SelectNext>, {}},
-      {0x400007, &C::RunWithText<&X::SelectNode>, kOneString},
-      {0x400008, &C::Run<&X::SelectParent>, {}},
-      {0x400009, &C::Run<&X::SelectPrevious>, {}},
-      {0x40000B, &C::Run<&X::SelectRoot>, {}},
-      {0x500001, &C::RunWithTwoTexts<&X::SetAttribute>, kTwoStrings},  // set attribute
-      {0x501000, &C::SetChild, kAnyAndString},
-      {0x500007, &C::RunWithText<&X::SetText>, kOneString},  // set node
-      {0x50000A, &C::SetProperty, kTwoStrings},
-      {0x1000000, &C::Load, kOneString},
-      {0x2000000, &C::Run<&X::Create>, {}},  // clear
-      {0x3000000, &C::Var, kVariableAndValue},
-      {0x4000000, &C::Step<1>, kExistingVariable},   // increment
-      {0x5000000, &C::Step<-1>, kExistingVariable},  // decrement
+      {kAdd | kAttribute, &C::RunWithTwoTexts<&X::SetAttribute>, kTwoStrings},
+      {kAdd | kCDataSection, &C::RunWithText<&X::AddCDataSection>, kOneString},
+      {kAdd | kComment, &C::RunWithText<&X::AddComment>, kOneString},
+      {kAdd | kElement, &C::RunWithText<&X::AddElement>, kOneString},
+      {kAdd | kNode, &C::AddNode, kTwoStrings},
+      {kAdd | kRoot, &C::RunWithText<&X::AddRoot>, kOneString},
+      {kAdd | kText, &C::RunWithText<&X::AddText>, kOneString},
+      {kAdd | kChild | kCDataSection, &C::RunWithTwoTexts<&X::AddChildCDataSection>, kTwoStrings},
+      {kAdd | kChild | kElement, &C::RunWithText<&X::AddChildElement>, kOneString},
+      {kAdd | kChild | kText, &C::RunWithTwoTexts<&X::AddChildText>, kTwoStrings},
+      {kAdd | kChild | kNode, &C::RunWithTwoTexts<&X::AddChildText>, kTwoStrings},
+      {kGet | kAttribute, &C::GetAttribute, kStringIntoVariable},
+      {kGet | kChild, &C::GetChild, kAnyIntoVariable},
+      {kGet | kNode, &C::GetNode, kIntoVariable},
+      {kRemove | kAttribute, &C::RunWithText<&X::RemoveAttribute>, kOneString},
+      {kRemove | kChild, &C::RemoveChild, kOneAny},
+      {kRemove | kNode, &C::Run<&X::RemoveNode>, {}},
+      {kSelect | kChild, &C::SelectChild, kOneAny},
+      {kSelect | kDocument, &C::Run<&X::SelectDocument>, {}},
+      {kSelect | kNext, &C::Run<&X::SelectNext>, {}},
+      {kSelect | kNode, &C::RunWithText<&X::SelectNode>, kOneString},
+      {kSelect | kParent, &C::Run<&X::SelectParent>, {}},
+      {kSelect | kPrevious, &C::Run<&X::SelectPrevious>, {}},
+      {kSelect | kRoot, &C::Run<&X::SelectRoot>, {}},
+      {kSet | kAttribute, &C::RunWithTwoTexts<&X::SetAttribute>, kTwoStrings},
+      {kSet | kChild, &C::SetChild, kAnyAndString},
+      {kSet | kNode, &C::RunWithText<&X::SetText>, kOneString},
+      {kSet | kProperty, &C::SetProperty, kTwoStrings},
+      {kLoad, &C::Load, kOneString},
+      {kClear, &C::Run<&X::Create>, {}},
+      {kVar, &C::Var, kVariableAndValue},
+      {kIncrement, &C::Step<1>, kExistingVariable},
+      {kDecrement, &C::Step<-1>, kExistingVariable},
   };
   for (const CommandForm& form : kForms) {
     if (form.statement == statement) return &form;
@@ -77,7 +70,7 @@ const CommandForm* FindCommandForm(uint32_t statement) {
   return nullptr;
 }
 
-HRESULT CCommandSet::Execute(CParameterInfo& parameters) {
+HRESULT CCommandSet::Call(CParameterInfo& parameters) {
   if (!parameters.IsDeclared()) {
     parameters.Declare(m_form->parameters);
     return S_OK;

@@ -11,13 +11,14 @@
 
 #include "platform/status.h"
 #include "script/parameter_info.h"
+#include "script/statement_words.h"
 #include "xml/xml_file.h"
 
 struct CommandForm;
 
 // The form with this statement identifier (the command's identifier OR its
 // qualifiers'), or null when the combination is no statement.
-const CommandForm* FindCommandForm(uint32_t statement);
+const CommandForm* FindCommandForm(StatementId statement);
 
 class CCommandSet {
  public:
@@ -29,14 +30,14 @@ class CCommandSet {
   // the bound values. Returns S_OK; S_FALSE when the command did not apply;
   // E_INVALIDARG for a parameter value it cannot use (GetBadParameter()
   // tells which); or another failure status.
-  HRESULT Execute(CParameterInfo& parameters);
+  HRESULT Call(CParameterInfo& parameters);
 
   // 0-based index of the parameter a failure is about; 0 unless the handler
   // named another.
   size_t GetBadParameter() const { return m_badParameter; }
 
  private:
-  friend const CommandForm* FindCommandForm(uint32_t statement);
+  friend const CommandForm* FindCommandForm(StatementId statement);
 
   // Handlers: each reads its bound parameters and returns its status.
   template <HRESULT (CXmlFile::*kOperation)()>

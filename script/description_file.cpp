@@ -33,8 +33,7 @@ HRESULT CParser::RunDescriptionFile(const std::string& path) {
       hr = RunLine(m_recentLines.back());
       if (hr != S_OK) return hr;
     }
-    if (!HasPendingStatement()) return S_OK;
-    m_column = 0;  // the line read last, from its start
+    if (!m_scanner.HasPendingStatement()) return S_OK;
     return Fail(ScriptError::UnexpectedEndOfFile);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
@@ -45,7 +44,8 @@ void CParser::RememberLine(std::string line) {
   // An error can fall on any token of the pending statement, or on the new
   // line; the listing shows up to five lines above it.
   uint32_t earliest = m_lineNumber;
-  if (!m_tokens.empty()) earliest = std::min(earliest, m_tokens.front().line);
+  const std::vector<Token>& pending = m_scanner.Tokens();
+  if (!pending.empty()) earliest = std::min(earliest, pending.front().line);
   const uint32_t keep_from = earliest > kListedLinesAbove ? earliest - kListedLinesAbove : 1;
   while (m_firstRecentLine < keep_from && !m_recentLines.empty()) {
     m_recentLines.pop_front();

@@ -1,13 +1,10 @@
 // The error texts: the message of a script error with its line, and the
 // listing of the failing statement with a caret under the failing token.
-#include "script/error_report.h"
-
 #include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "script/parser.h"
-#include "script/scanner.h"
 
 namespace {
 
@@ -22,14 +19,11 @@ constexpr ErrorRow kErrors[] = {
     {ScriptError::UnexpectedToken, "Unexpected token"},
     {ScriptError::UnexpectedEndOfFile, "Unexpected end of file"},
     {ScriptError::CommandMissing, "Command missing"},
-    {ScriptError::QualifierMissing, "Qualifier missing"},
-    {ScriptError::FunctionNameMissing, "Function name missing"},
     {ScriptError::OpeningParenthesisMissing, "Opening parenthesis missing"},
     {ScriptError::ParameterSeparatorMissing, "Parameter separator (,) missing"},
     {ScriptError::ClosingParenthesisMissing, "Closing parenthesis missing"},
     {ScriptError::TokenMissing, "Token missing"},
     {ScriptError::MatchingQuoteMissing, "Matching quote missing"},
-    {ScriptError::EndOfCommandExpected, "End of command mark (;) expected"},
     {ScriptError::UnknownCommand, "Unknown command"},
     {ScriptError::UnknownQualifier, "Unknown qualifier"},
     {ScriptError::UnknownFunction, "Unknown function"},
@@ -55,68 +49,18 @@ std::string LinePrefix(uint32_t line) {
 
 }  // namespace
 
-size_t FindParameterToken(std::span<const Token> tokens, size_t parameter, size_t first) {
-  int32_t depth = 0;
-  bool after_operator = false;
-  size_t count = 0;
-  for (size_t i = first; i < tokens.size(); ++i) {
-    const Token& token = tokens[i];
-    switch (token.kind) {
-      case TokenKind::EndOfCommand:
-        return 0;
-      case TokenKind::OpenParenthesis:
-        ++depth;
-        continue;
-      case TokenKind::CloseParenthesis:
-        --depth;
-        continue;
-      case TokenKind::Operator:
-        // "=" separates a variable name from the value, the next parameter.
-        if (depth == 0 && token.value != ScriptValue(static_cast<int32_t>(Operator::Assign))) {
-          after_operator = true;
-        }
-        continue;
-      default:
-        break;
-    }
-    if (depth != 0) continue;
-    if (after_operator) {
-      after_operator = false;  // the right operand belongs to the parameter before
-    } else if (count++ == parameter) {
-      return i + 1;
-    }
-  }
-  return 0;
-}
-
-size_t FindArgumentToken(std::span<const Token> tokens, size_t argument, size_t first) {
-  int32_t depth = 0;
-  size_t count = 0;
-  for (size_t i = first; i < tokens.size(); ++i) {
-    switch (tokens[i].kind) {
-      case TokenKind::OpenParenthesis:
-        ++depth;
-        break;
-      case TokenKind::CloseParenthesis:
-        if (--depth == 0) return 0;  // the call ended first
-        break;
-      case TokenKind::Separator:
-        if (depth == 1) ++count;
-        break;
-      default:
-        if (depth == 1 && count == argument) return i + 1;
-        break;
-    }
-  }
-  return 0;
-}
-
 CParser::ErrorPosition CParser::FindErrorPosition() const {
-  if (m_state != ScannerState::Executing || m_tokens.empty()) return {m_lineNumber, m_column};
+  const std::vector<Token>& tokens = m_scanner.Tokens();
+  if (!m_executing || tokens.empty()) {
+    // The file ended inside a statement: the error is the last line's as a
+    // whole. Else a scanning rule failed where the scanner stopped.
+    if (m_errorCode == ScriptError::UnexpectedEndOfFile) return {m_lineNumber, 0};
+    return {m_lineNumber, m_scanner.GetColumn()};
+  }
   // A locator that found nothing leaves no valid index: show the last token,
   // the statement's ";".
   const Token& token =
-      m_cursor >= 1 && m_cursor <= m_tokens.size() ? m_tokens[m_cursor - 1] : m_tokens.back();
+      m_cursor >= 1 && m_cursor <= tokens.size() ? tokens[m_cursor - 1] : tokens.back();
   return {token.line, token.column};
 }
 
@@ -131,19 +75,20 @@ void CParser::GetErrorMessage(std::string* text) const {
   *text = "System error.";
 }
 
-HRESULT CParser::GetErrorListing(std::string* text) {
+HRESULT CParser::GetErrorListing(std::string* text) const {
   text->clear();
   const ErrorPosition position = FindErrorPosition();
   if (position.line == 0 || m_descriptionPath.empty()) return S_FALSE;
-  if (position.line > m_statementLine + kListedLinesAbove) {
-    m_statementLine = position.line - kListedLinesAbove;
-  }
+  // From the failing statement's command word, but no more than a few lines
+  // above the error.
+  const uint32_t first_line =
+      std::max(m_scanner.GetStatementLine(),
+               position.line > kListedLinesAbove ? position.line - kListedLinesAbove : 0);
 
   const std::string rule(kRuleWidth, '-');
   *text = rule + "\n\n";
   HRESULT hr = S_FALSE;
-  for (uint32_t line = std::max(m_statementLine, m_firstRecentLine); line <= position.line;
-       ++line) {
+  for (uint32_t line = std::max(first_line, m_firstRecentLine); line <= position.line; ++line) {
     const size_t index = line - m_firstRecentLine;
     if (index >= m_recentLines.size()) break;
     const std::string prefix = LinePrefix(line);

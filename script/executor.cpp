@@ -4,42 +4,55 @@
 // failing token for the report.
 #include <span>
 
+#include "platform/name_match.h"
 #include "script/command_set.h"
-#include "script/error_report.h"
-#include "script/name_match.h"
+#include "script/function_table.h"
 #include "script/parser.h"
 
 namespace {
 
-// A command or qualifier word. A statement's identifier is its command's
-// identifier OR its qualifiers'.
+// A command or qualifier word.
 struct WordRow {
   std::string_view name;
-  uint32_t identifier;
+  StatementId identifier;
 };
 
-// Matched by prefix in this order. Identifiers below kFirstPlainCommand take
-// a qualifier.
+// Matched by prefix in this order.
 constexpr WordRow kCommands[] = {
-    {"add", 0x100000},        {"get", 0x200000},        {"remove", 0x300000}, {"select", 0x400000},
-    {"set", 0x500000},        {"load", 0x1000000},      {"clear", 0x2000000}, {"var", 0x3000000},
-    {"increment", 0x4000000}, {"decrement", 0x5000000},
+    {"add", kAdd},
+    {"get", kGet},
+    {"remove", kRemove},
+    {"select", kSelect},
+    {"set", kSet},
+    {"load", kLoad},
+    {"clear", kClear},
+    {"var", kVar},
+    {"increment", kIncrement},
+    {"decrement", kDecrement},
 };
-constexpr uint32_t kFirstPlainCommand = 0x1000000;
-// "add" with "child" takes a second qualifier.
-constexpr uint32_t kAddChild = 0x101000;
 
 // Matched by prefix in this order: "c" is cdatasection, "n" next.
 constexpr WordRow kQualifiers[] = {
-    {"attribute", 0x1}, {"cdatasection", 0x2}, {"child", 0x1000}, {"comment", 0x4},
-    {"document", 0x3},  {"element", 0x5},      {"next", 0x6},     {"node", 0x7},
-    {"parent", 0x8},    {"previous", 0x9},     {"property", 0xA}, {"root", 0xB},
-    {"text", 0xC},
+    {"attribute", kAttribute}, {"cdatasection", kCDataSection},
+    {"child", kChild},         {"comment", kComment},
+    {"document", kDocument},   {"element", kElement},
+    {"next", kNext},           {"node", kNode},
+    {"parent", kParent},       {"previous", kPrevious},
+    {"property", kProperty},   {"root", kRoot},
+    {"text", kText},
 };
 
-constexpr TokenKindSet kParameterKinds = TokenKind::Word | TokenKind::SystemVariable |
-                                         TokenKind::Number | TokenKind::Operator |
-                                         TokenKind::FunctionName;
+// A command's parameters run to the ";"; the first token of the parameter
+// that a handler refused is found from the first parameter token.
+constexpr CallSyntax kCommandSyntax{
+    TokenKind::Word | TokenKind::SystemVariable | TokenKind::Number | TokenKind::Operator |
+        TokenKind::FunctionName,
+    TokenKind::EndOfCommand,
+    ScriptError::NotEnoughCommandParameters,
+    ScriptError::TooManyCommandParameters,
+    ScriptError::CommandFailed,
+    FindParameterToken,
+};
 
 const WordRow* FindCommand(std::string_view text) {
   return FindByNamePrefix(std::span<const WordRow>(kCommands), text);
@@ -59,11 +72,12 @@ ScriptError BindingError(HRESULT hr) {
 }  // namespace
 
 Token* CParser::ReadToken(TokenKindSet kinds) {
-  if (m_cursor >= m_tokens.size()) {
+  std::vector<Token>& tokens = m_scanner.Tokens();
+  if (m_cursor >= tokens.size()) {
     Fail(ScriptError::TokenMissing);
     return nullptr;
   }
-  Token* token = &m_tokens[m_cursor++];
+  Token* token = &tokens[m_cursor++];
   if (!Contains(kinds, token->kind)) {
     Fail(ScriptError::UnexpectedToken);
     return nullptr;
@@ -71,7 +85,7 @@ Token* CParser::ReadToken(TokenKindSet kinds) {
   return token;
 }
 
-HRESULT CParser::ReadQualifier(uint32_t* statement) {
+HRESULT CParser::ReadQualifier(StatementId* statement) {
   const Token* word = ReadToken(static_cast<TokenKindSet>(TokenKind::Word));
   if (word == nullptr) return S_FALSE;
   const WordRow* qualifier = FindQualifier(word->value.String());
@@ -81,7 +95,7 @@ HRESULT CParser::ReadQualifier(uint32_t* statement) {
 }
 
 HRESULT CParser::ExecuteStatement() {
-  m_state = ScannerState::Executing;
+  m_executing = true;
   m_cursor = 0;
 
   const Token* command_word = ReadToken(static_cast<TokenKindSet>(TokenKind::CommandWord));
@@ -89,11 +103,12 @@ HRESULT CParser::ExecuteStatement() {
   const WordRow* command = FindCommand(command_word->value.String());
   if (command == nullptr) return Fail(ScriptError::UnknownCommand);
 
-  uint32_t statement = command->identifier;
+  StatementId statement = command->identifier;
   const bool takes_qualifier = statement < kFirstPlainCommand;
   if (takes_qualifier) {
     HRESULT hr = ReadQualifier(&statement);
-    if (hr == S_OK && statement == kAddChild) hr = ReadQualifier(&statement);
+    // "add child" takes a second qualifier.
+    if (hr == S_OK && statement == (kAdd | kChild)) hr = ReadQualifier(&statement);
     if (hr != S_OK) return hr;
   }
   const CommandForm* form = FindCommandForm(statement);
@@ -101,39 +116,39 @@ HRESULT CParser::ExecuteStatement() {
     return Fail(takes_qualifier ? ScriptError::UnknownQualifier : ScriptError::UnknownCommand);
   }
 
-  const size_t first_parameter = m_cursor;
   CCommandSet command_set(*form, &m_document);
-  CParameterInfo& parameters = m_statementParameters;
-  parameters.Reset();
-  HRESULT hr = command_set.Execute(parameters);
-  if (hr == S_OK) hr = EvaluateParameters(kParameterKinds, TokenKind::EndOfCommand, parameters);
-  if (hr == S_OK) {
-    hr = CheckCount(parameters, ScriptError::NotEnoughCommandParameters,
-                    ScriptError::TooManyCommandParameters);
-  }
-  if (hr != S_OK) return hr;
+  m_statementParameters.Reset();
+  // The command word is the statement's first token.
+  const HRESULT hr = BindAndCall(command_set, kCommandSyntax, m_statementParameters, 1, m_cursor);
+  if (hr == S_OK) ++m_executedCount;
+  return hr;
+}
 
-  hr = command_set.Execute(parameters);
+template <typename Callee>
+HRESULT CParser::BindAndCall(Callee& callee, const CallSyntax& syntax, CParameterInfo& parameters,
+                             size_t name, size_t first) {
+  HRESULT hr = callee.Call(parameters);  // declares
+  if (hr == S_OK) hr = EvaluateParameters(syntax.allowed, syntax.terminator, parameters);
+  if (hr != S_OK) return hr;
+  if (parameters.GetCount() < parameters.GetExpectedCount()) return Fail(syntax.too_few);
+  if (parameters.GetCount() > parameters.GetExpectedCount()) return Fail(syntax.too_many);
+
+  hr = callee.Call(parameters);
   if (hr == S_FALSE) {
-    m_cursor = 1;  // the command word
-    return Fail(ScriptError::CommandFailed);
+    m_cursor = name;
+    return Fail(syntax.not_applied);
   }
-  if (SUCCEEDED(hr)) {
-    ++m_executedCount;
-    return S_OK;
-  }
-  m_cursor = FindParameterToken(m_tokens, command_set.GetBadParameter(), first_parameter);
+  if (SUCCEEDED(hr)) return S_OK;
+  m_cursor = syntax.locate(m_scanner.Tokens(), callee.GetBadParameter(), first);
   if (hr == E_INVALIDARG) return Fail(ScriptError::InvalidParameterType);
   Fail(ScriptError::SystemError);
   return hr;
 }
 
-HRESULT CParser::CheckCount(const CParameterInfo& parameters, ScriptError too_few,
-                            ScriptError too_many) {
-  if (parameters.GetCount() < parameters.GetExpectedCount()) return Fail(too_few);
-  if (parameters.GetCount() > parameters.GetExpectedCount()) return Fail(too_many);
-  return S_OK;
-}
+template HRESULT CParser::BindAndCall(CCommandSet&, const CallSyntax&, CParameterInfo&, size_t,
+                                      size_t);
+template HRESULT CParser::BindAndCall(CFunction&, const CallSyntax&, CParameterInfo&, size_t,
+                                      size_t);
 
 HRESULT CParser::EvaluateParameters(TokenKindSet allowed, TokenKind terminator,
                                     CParameterInfo& parameters) {

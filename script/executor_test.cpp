@@ -99,7 +99,7 @@ TEST_F(ExecutorTest, SystemErrorsEndTheRunWithTheirStatus) {
 
 TEST_F(ExecutorTest, CommandFailedPointsAtTheCommandWord) {
   // Forward slashes: a backslash may start an escape in a script's string.
-  std::string path = WriteFile("broken.xml", "<a>");
+  std::string path = m_temp.Write("broken.xml", "<a>");
   std::replace(path.begin(), path.end(), '\\', '/');
   const std::string script = "var x = 1;  load \"" + path + "\";";
   EXPECT_EQ("Command failed in line 1. @12", ErrorAt(script));

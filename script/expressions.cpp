@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/parser.h"
 
@@ -12,9 +11,17 @@ namespace {
 // evaluates its arguments by recursion.
 constexpr uint32_t kMaxCallDepth = 1000;
 
-constexpr TokenKindSet kArgumentKinds = TokenKind::Word | TokenKind::SystemVariable |
-                                        TokenKind::Number | TokenKind::Operator |
-                                        TokenKind::FunctionName | TokenKind::Separator;
+// A call's arguments run to its ")"; the first token of an argument is
+// found from the "(".
+constexpr CallSyntax kFunctionSyntax{
+    TokenKind::Word | TokenKind::SystemVariable | TokenKind::Number | TokenKind::Operator |
+        TokenKind::FunctionName | TokenKind::Separator,
+    TokenKind::CloseParenthesis,
+    ScriptError::NotEnoughFunctionParameters,
+    ScriptError::TooManyFunctionParameters,
+    ScriptError::FunctionFailed,
+    FindArgumentToken,
+};
 
 int32_t Wrap(uint32_t value) { return static_cast<int32_t>(value); }
 
@@ -93,34 +100,14 @@ HRESULT CParser::CallFunction(std::string_view name, std::string* result) {
     return SCRIPT_E_NESTING_TOO_DEEP;
   }
 
-  // The name was the last token read: the cursor is at the "(".
+  // The name was the last token read: the cursor, 0-based, is at the "(",
+  // and 1-based at the name.
   const size_t open_parenthesis = m_cursor;
+  if (ReadToken(static_cast<TokenKindSet>(TokenKind::OpenParenthesis)) == nullptr) return S_FALSE;
   CFunction function(*row);
   CParameterInfo arguments(&m_variables);
-  HRESULT hr = function.Call(arguments);
-  if (hr != S_OK) return hr;
-  if (ReadToken(static_cast<TokenKindSet>(TokenKind::OpenParenthesis)) == nullptr) return S_FALSE;
-  hr = EvaluateParameters(kArgumentKinds, TokenKind::CloseParenthesis, arguments);
-  if (hr == S_OK) {
-    hr = CheckCount(arguments, ScriptError::NotEnoughFunctionParameters,
-                    ScriptError::TooManyFunctionParameters);
-  }
-  if (hr != S_OK) return hr;
-
-  hr = function.Call(arguments);
-  if (hr == S_FALSE) {
-    m_cursor = open_parenthesis;  // 1-based, the function name
-    return Fail(ScriptError::FunctionFailed);
-  }
-  if (SUCCEEDED(hr)) {
-    *result = std::move(*function.MutableResult());
-    return S_OK;
-  }
-  if (hr == E_INVALIDARG) {
-    m_cursor = FindArgumentToken(m_tokens, function.GetBadParameter(), open_parenthesis);
-    return Fail(ScriptError::InvalidParameterType);
-  }
-  m_cursor = FindArgumentToken(m_tokens, 0, open_parenthesis);
-  Fail(ScriptError::SystemError);
+  const HRESULT hr =
+      BindAndCall(function, kFunctionSyntax, arguments, open_parenthesis, open_parenthesis);
+  if (hr == S_OK) *result = std::move(*function.MutableResult());
   return hr;
 }

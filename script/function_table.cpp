@@ -3,7 +3,8 @@
 #include <span>
 
 #include "functions/function_library.h"
-#include "script/name_match.h"
+#include "platform/ascii_case.h"
+#include "platform/name_match.h"
 
 using FunctionHandler = HRESULT (*)(CFunction& function, const CParameterInfo& parameters);
 
@@ -15,11 +16,6 @@ struct FunctionRow {
 
 namespace {
 
-constexpr ParameterDescriptor kString{ValueType::String, ParameterKind::Value};
-constexpr ParameterDescriptor kAny{ValueType::Any, ParameterKind::Value};
-
-constexpr ParameterDescriptor kOneString[] = {kString};
-constexpr ParameterDescriptor kTwoStrings[] = {kString, kString};
 constexpr ParameterDescriptor kThreeStrings[] = {kString, kString, kString};
 constexpr ParameterDescriptor kSizeParameters[] = {kString, kString, kAny};
 

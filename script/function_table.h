@@ -25,7 +25,8 @@ class CFunction {
   // cannot use (GetBadParameter() tells which), or another failure status.
   HRESULT Call(CParameterInfo& parameters);
 
-  // 0-based index of the argument an E_INVALIDARG is about.
+  // 0-based index of the argument a failure is about; 0 unless the function
+  // named another, which it does for E_INVALIDARG alone.
   size_t GetBadParameter() const { return m_badParameter; }
   void SetBadParameter(size_t index) { m_badParameter = index; }
 

@@ -26,6 +26,16 @@ struct ParameterDescriptor {
   ParameterKind kind;
 };
 
+// The parameters that descriptor tables are made of, and the lists of them
+// that commands and functions share.
+inline constexpr ParameterDescriptor kString{ValueType::String, ParameterKind::Value};
+inline constexpr ParameterDescriptor kAny{ValueType::Any, ParameterKind::Value};
+inline constexpr ParameterDescriptor kNewName{ValueType::String, ParameterKind::Name};
+inline constexpr ParameterDescriptor kExistingName{ValueType::String,
+                                                   ParameterKind::ExistingVariable};
+inline constexpr ParameterDescriptor kOneString[] = {kString};
+inline constexpr ParameterDescriptor kTwoStrings[] = {kString, kString};
+
 class CParameterInfo {
  public:
   // variables: the engine's table, which must outlive this object.

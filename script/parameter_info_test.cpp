@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr ParameterDescriptor kString{ValueType::String, ParameterKind::Value};
-constexpr ParameterDescriptor kAny{ValueType::Any, ParameterKind::Value};
-constexpr ParameterDescriptor kName{ValueType::String, ParameterKind::Name};
-constexpr ParameterDescriptor kExisting{ValueType::String, ParameterKind::ExistingVariable};
-
 ScriptValue Int(int32_t value) { return ScriptValue(value); }
 ScriptValue Str(const char* text) { return ScriptValue(std::string(text)); }
 
@@ -40,12 +35,12 @@ TEST_F(BindingTest, BareWordsResolveOnlyForValueParameters) {
       {kString, "undefined", true, S_OK, Str("undefined")},
       {kString, "number", true, E_INVALIDARG, {}},  // the variable's integer
       {kAny, "number", true, S_OK, Int(7)},
-      {kName, "defined", true, S_OK, Str("defined")},
-      {kName, "fresh", true, S_OK, Str("fresh")},
-      {kName, "fresh", false, E_INVALIDARG, {}},
-      {kExisting, "defined", true, S_OK, Str("defined")},
-      {kExisting, "undefined", true, E_FAIL, {}},
-      {kExisting, "defined", false, E_INVALIDARG, {}},
+      {kNewName, "defined", true, S_OK, Str("defined")},
+      {kNewName, "fresh", true, S_OK, Str("fresh")},
+      {kNewName, "fresh", false, E_INVALIDARG, {}},
+      {kExistingName, "defined", true, S_OK, Str("defined")},
+      {kExistingName, "undefined", true, E_FAIL, {}},
+      {kExistingName, "defined", false, E_INVALIDARG, {}},
   };
   for (const auto& c : cases) {
     CParameterInfo parameters(&m_variables);
@@ -78,7 +73,7 @@ TEST_F(BindingTest, TypesAreCheckedOnlyWithinTheDeclaredCount) {
 
 TEST_F(BindingTest, PendingOperatorFoldsTheValueIntoTheLastParameter) {
   CParameterInfo parameters(&m_variables);
-  const ParameterDescriptor descriptors[] = {kName, kAny};
+  const ParameterDescriptor descriptors[] = {kNewName, kAny};
   parameters.Declare(descriptors);
   ASSERT_EQ(S_OK, parameters.AddValue(Str("x"), true));
   parameters.SetPendingOperator(Operator::Assign);

@@ -1,7 +1,7 @@
-// CParser is the script engine. It reads description text one line at a
-// time, scans it into the tokens of one statement, executes each statement
-// when its ";" is read, and keeps what scripts work on: the document, the
-// argument list behind the system variables $0, $1, ... and the variables.
+// CParser is the script engine. It hands description text to its scanner
+// one line at a time, executes each statement when the scanner has read its
+// ";", and keeps what scripts work on: the document, the argument list
+// behind the system variables $0, $1, ... and the variables.
 // A run stops at the first error; the engine then describes the error (its
 // message with the line, and a listing of the failing statement with a
 // caret under the failing token) from the state the run left behind.
@@ -21,10 +21,24 @@
 
 #include "platform/status.h"
 #include "script/parameter_info.h"
+#include "script/scanner.h"
 #include "script/script_error.h"
 #include "script/script_value.h"
+#include "script/statement_words.h"
 #include "script/token.h"
 #include "xml/xml_file.h"
+
+// What differs between binding the parameters of a command and the
+// arguments of a function call.
+struct CallSyntax {
+  TokenKindSet allowed;     // the kinds of token a value may be made of
+  TokenKind terminator;     // the token that ends the list
+  ScriptError too_few;      // fewer values than declared
+  ScriptError too_many;     // more values than declared
+  ScriptError not_applied;  // the callee returned S_FALSE
+  // Finds the first token of value number index from the token first.
+  size_t (*locate)(std::span<const Token> tokens, size_t index, size_t first);
+};
 
 class CParser {
  public:
@@ -72,13 +86,12 @@ class CParser {
   // two rules. Returns S_OK when the error line was listed, S_FALSE with an
   // empty text when there is nothing to list (a command-line update, or a
   // failure before the first line).
-  HRESULT GetErrorListing(std::string* text);
+  HRESULT GetErrorListing(std::string* text) const;
 
   // The value of a variable as the last run left it; null when undefined.
   const ScriptValue* FindVariable(std::string_view name) const;
 
  private:
-  enum class ScannerState { Ready, InBlockComment, StatementComplete, Executing };
   // The listing starts no more than this many lines above the error line.
   static constexpr uint32_t kListedLinesAbove = 5;
   struct ErrorPosition {
@@ -86,43 +99,21 @@ class CParser {
     uint32_t column;
   };
 
-  // Statement state (parser.cpp).
+  // The run (parser.cpp).
   void BeginRun();
   void ResetStatement();
-  // Scans the line (tabs expanded first) and executes each statement as its
-  // ";" is read. The caller sets m_lineNumber first. Returns S_OK when the
-  // line is done, S_FALSE after a script error, or the failure status a
-  // command or function returned.
+  // Scans the line and executes each statement as its ";" is read. The
+  // caller sets m_lineNumber first. Returns S_OK when the line is done,
+  // S_FALSE after a script error, or the failure status a command or
+  // function returned.
   HRESULT RunLine(std::string_view text) { return ScanLine(text, nullptr); }
-  // Whether a statement has begun and not ended.
-  bool HasPendingStatement() const;
-  // Sets the error code; returns S_FALSE, the result of a script error.
-  HRESULT Fail(ScriptError error);
-
-  // Scanner (scanner.cpp).
   // With kept null, RunLine. Otherwise nothing is executed: the tokens of
   // each completed statement are appended to *kept, so that a whole line
   // can be checked before anything in it runs.
   HRESULT ScanLine(std::string_view text, std::vector<Token>* kept);
-  HRESULT ScanToken();
-  HRESULT ScanBlockComment();
-  HRESULT ScanWord();
-  HRESULT ScanSystemVariable();
-  HRESULT ScanNumber();
-  HRESULT ScanOperator();
-  HRESULT ScanOpenParenthesis();
-  HRESULT ScanSeparator();
-  HRESULT ScanCloseParenthesis();
-  HRESULT ScanSlash();
-  HRESULT ScanEndOfCommand();
   HRESULT CompleteStatement(std::vector<Token>* kept);
-  // Moves the scan position to the byte offset, counting the characters.
-  void MoveTo(size_t offset);
-  // Appends a token that begins at the scan position.
-  void PushToken(TokenKind kind, ScriptValue&& value, bool quoted = false);
-  // PushToken, and the kind becomes the previous kind; the next word is a
-  // plain word again.
-  void AddToken(TokenKind kind, ScriptValue&& value, bool quoted = false);
+  // Sets the error code; returns S_FALSE, the result of a script error.
+  HRESULT Fail(ScriptError error);
 
   // Executor (executor.cpp).
   HRESULT ExecuteStatement();
@@ -134,11 +125,20 @@ class CParser {
   // The token at the cursor, which advances; null after setting "Token
   // missing" or, for a kind not in kinds, "Unexpected token".
   Token* ReadToken(TokenKindSet kinds);
-  // S_OK when as many values were bound as declared; else fails with
-  // too_few or too_many, the cursor on the terminator.
-  HRESULT CheckCount(const CParameterInfo& parameters, ScriptError too_few, ScriptError too_many);
   // Reads a qualifier word and ORs its identifier into *statement.
-  HRESULT ReadQualifier(uint32_t* statement);
+  HRESULT ReadQualifier(StatementId* statement);
+  // The two-call protocol of commands (CCommandSet) and functions
+  // (CFunction): lets the callee declare its parameters, binds the tokens
+  // from the cursor up to syntax.terminator to them, checks their number and
+  // calls the callee. Returns S_OK after a successful call; S_FALSE after a
+  // script error; or a failure status, the callee's or that of a function
+  // called among the values. The error falls on the callee's name, token
+  // number name (1-based), when the callee did not apply, and on the first
+  // token of the value it refused, found by syntax.locate from token first,
+  // when it failed.
+  template <typename Callee>
+  HRESULT BindAndCall(Callee& callee, const CallSyntax& syntax, CParameterInfo& parameters,
+                      size_t name, size_t first);
 
   // Expressions (expressions.cpp).
   HRESULT AcceptOperator(CParameterInfo& parameters, Operator op);
@@ -153,28 +153,18 @@ class CParser {
   // listing, dropping those no listing can show any more.
   void RememberLine(std::string line);
 
-  ScannerState m_state = ScannerState::Ready;
+  CScanner m_scanner;  // holds the statement being read or executed
+  // The executor is at work on the scanner's statement, or stopped in it.
+  bool m_executing = false;
   uint32_t m_executedCount = 0;
   ScriptError m_errorCode = ScriptError::None;
   // The number of tokens the executor has read; after an execution error,
   // the 1-based index of the failing token (0 or past the end: the last).
   size_t m_cursor = 0;
-  TokenKind m_previousKind = TokenKind::StatementStart;
-  TokenKind m_nextWordKind = TokenKind::CommandWord;
-  uint32_t m_statementLine = 0;  // line of the latest command word
-  int32_t m_depth = 0;           // open parentheses; below 0 after a stray ")"
-  uint32_t m_callDepth = 0;      // function calls being evaluated, nested
+  uint32_t m_callDepth = 0;  // function calls being evaluated, nested
 
   std::string m_descriptionPath;  // empty for the command-line update
   uint32_t m_lineNumber = 0;      // 1-based; 0 for the command-line update
-  // The line being scanned, tabs expanded; valid only during ScanLine.
-  std::string_view m_text;
-  std::string m_expanded;  // m_text's storage when the line had tabs
-  bool m_asciiText = false;  // m_text has only ASCII: a column is a byte
-  size_t m_offset = 0;     // byte offset of the scan position in m_text
-  uint32_t m_column = 0;   // the scan position in characters
-
-  std::vector<Token> m_tokens;  // the current statement
   // The latest lines of the description file, as read: every line of the
   // pending statement and the five before, the error listing's source.
   std::deque<std::string> m_recentLines;

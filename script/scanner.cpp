@@ -1,7 +1,7 @@
-// The token rules. Each rule either fails, leaving the scan position on the
-// character where it started (the error report shows it there), or moves
-// the position past what it read, so that every line is scanned in one pass
-// without backtracking.
+// Line preparation, the character classes and the token rules. Each rule
+// either fails, leaving the scan position on the character where it started
+// (the error report shows it there), or moves the position past what it
+// read, so that every line is scanned in one pass without backtracking.
 #include "script/scanner.h"
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <limits>
 
 #include "platform/text_encoding.h"
-#include "script/parser.h"
 
 namespace {
 
@@ -185,7 +184,28 @@ std::string Unescape(std::string_view text) {
   return result;
 }
 
-HRESULT CParser::ScanLine(std::string_view text, std::vector<Token>* kept) {
+void CScanner::Reset() {
+  ResetStatement();
+  m_inBlockComment = false;
+  m_column = 0;
+  m_statementLine = 0;
+  m_error = ScriptError::None;
+}
+
+void CScanner::ResetStatement() {
+  m_statementComplete = false;
+  m_tokens.clear();
+  m_previousKind = TokenKind::StatementStart;
+  m_nextWordKind = TokenKind::CommandWord;
+  m_depth = 0;
+}
+
+bool CScanner::HasPendingStatement() const {
+  return !m_tokens.empty() &&
+         !(m_tokens.size() == 1 && m_tokens.front().kind == TokenKind::EndOfCommand);
+}
+
+void CScanner::BeginLine(std::string_view text, uint32_t line) {
   if (text.find('\t') == std::string_view::npos) {
     m_text = text;
   } else {
@@ -195,53 +215,46 @@ HRESULT CParser::ScanLine(std::string_view text, std::vector<Token>* kept) {
   m_asciiText = IsAscii(m_text);
   m_offset = 0;
   m_column = 0;
-  HRESULT hr = S_OK;
-  while (hr == S_OK && m_offset < m_text.size()) {
-    hr = m_state == ScannerState::InBlockComment ? ScanBlockComment() : ScanToken();
-    if (hr == S_OK && m_state == ScannerState::StatementComplete) hr = CompleteStatement(kept);
-  }
-  m_text = {};
-  return hr;
+  m_line = line;
 }
 
-HRESULT CParser::CompleteStatement(std::vector<Token>* kept) {
-  if (kept != nullptr) {
-    kept->insert(kept->end(), std::make_move_iterator(m_tokens.begin()),
-                 std::make_move_iterator(m_tokens.end()));
-    ResetStatement();
-    return S_OK;
+CScanner::Stop CScanner::Scan() {
+  while (m_offset < m_text.size()) {
+    const HRESULT hr = m_inBlockComment ? ScanBlockComment() : ScanToken();
+    if (hr != S_OK) return Stop::Error;
+    if (m_statementComplete) {
+      m_statementComplete = false;
+      return Stop::StatementComplete;
+    }
   }
-  // A ";" alone is an empty statement, which does nothing.
-  if (!HasPendingStatement()) {
-    ResetStatement();
-    return S_OK;
-  }
-  const HRESULT hr = ExecuteStatement();
-  // After a failure the statement stays as it is, for the error report.
-  if (hr == S_OK) ResetStatement();
-  return hr;
+  return Stop::EndOfLine;
 }
 
-void CParser::MoveTo(size_t offset) {
+HRESULT CScanner::Fail(ScriptError error) {
+  m_error = error;
+  return S_FALSE;
+}
+
+void CScanner::MoveTo(size_t offset) {
   const std::string_view passed = m_text.substr(m_offset, offset - m_offset);
   // In ASCII text every byte is a character.
   m_column += m_asciiText ? static_cast<uint32_t>(passed.size()) : CountColumns(passed);
   m_offset = offset;
 }
 
-void CParser::PushToken(TokenKind kind, ScriptValue&& value, bool quoted) {
+void CScanner::PushToken(TokenKind kind, ScriptValue&& value, bool quoted) {
   // Braces, not emplace_back: clang before 16 cannot build an aggregate from
   // parentheses, and the fuzz build uses clang.
-  m_tokens.push_back(Token{kind, quoted, m_lineNumber, m_column, std::move(value)});
+  m_tokens.push_back(Token{kind, quoted, m_line, m_column, std::move(value)});
 }
 
-void CParser::AddToken(TokenKind kind, ScriptValue&& value, bool quoted) {
+void CScanner::AddToken(TokenKind kind, ScriptValue&& value, bool quoted) {
   PushToken(kind, std::move(value), quoted);
   m_previousKind = kind;
   m_nextWordKind = TokenKind::Word;
 }
 
-HRESULT CParser::ScanToken() {
+HRESULT CScanner::ScanToken() {
   switch (Classify(m_text[m_offset])) {
     case CharacterClass::Blank: {
       const size_t end = m_text.find_first_not_of(' ', m_offset);
@@ -276,18 +289,18 @@ HRESULT CParser::ScanToken() {
   return Fail(ScriptError::UnexpectedToken);
 }
 
-HRESULT CParser::ScanBlockComment() {
+HRESULT CScanner::ScanBlockComment() {
   const size_t end = m_text.find("*/", m_offset);
   if (end == std::string_view::npos) {
     MoveTo(m_text.size());
   } else {
     MoveTo(end + 2);
-    m_state = ScannerState::Ready;
+    m_inBlockComment = false;
   }
   return S_OK;
 }
 
-HRESULT CParser::ScanWord() {
+HRESULT CScanner::ScanWord() {
   if (m_previousKind == TokenKind::FunctionName) {
     return Fail(ScriptError::OpeningParenthesisMissing);
   }
@@ -309,15 +322,15 @@ HRESULT CParser::ScanWord() {
     AddToken(kind, ScriptValue(std::string(m_text.substr(m_offset, end - m_offset))));
   }
   MoveTo(end);
-  if (kind == TokenKind::CommandWord) m_statementLine = m_lineNumber;
+  if (kind == TokenKind::CommandWord) m_statementLine = m_line;
   return S_OK;
 }
 
-HRESULT CParser::ScanSystemVariable() {
+HRESULT CScanner::ScanSystemVariable() {
   int32_t index;
   size_t end;
   if (!ReadDigits(m_text, m_offset + 1, &index, &end)) return Fail(ScriptError::UnexpectedToken);
-  if (static_cast<size_t>(index) >= m_arguments.size()) {
+  if (static_cast<size_t>(index) >= m_argumentCount) {
     return Fail(ScriptError::ArgumentOutOfRange);
   }
   AddToken(TokenKind::SystemVariable, ScriptValue(index));
@@ -325,7 +338,7 @@ HRESULT CParser::ScanSystemVariable() {
   return S_OK;
 }
 
-HRESULT CParser::ScanNumber() {
+HRESULT CScanner::ScanNumber() {
   const size_t start = m_text[m_offset] == '#' ? m_offset + 1 : m_offset;
   int32_t value;
   size_t end;
@@ -335,7 +348,7 @@ HRESULT CParser::ScanNumber() {
   return S_OK;
 }
 
-HRESULT CParser::ScanOperator() {
+HRESULT CScanner::ScanOperator() {
   switch (m_previousKind) {
     case TokenKind::Word:
     case TokenKind::SystemVariable:
@@ -352,7 +365,7 @@ HRESULT CParser::ScanOperator() {
   return S_OK;
 }
 
-HRESULT CParser::ScanOpenParenthesis() {
+HRESULT CScanner::ScanOpenParenthesis() {
   // Parentheses only enclose function arguments; they never group.
   if (m_previousKind != TokenKind::FunctionName) return Fail(ScriptError::UnexpectedToken);
   AddToken(TokenKind::OpenParenthesis, ScriptValue());
@@ -361,7 +374,7 @@ HRESULT CParser::ScanOpenParenthesis() {
   return S_OK;
 }
 
-HRESULT CParser::ScanSeparator() {
+HRESULT CScanner::ScanSeparator() {
   if (m_previousKind == TokenKind::FunctionName) {
     return Fail(ScriptError::OpeningParenthesisMissing);
   }
@@ -376,7 +389,7 @@ HRESULT CParser::ScanSeparator() {
   return S_OK;
 }
 
-HRESULT CParser::ScanCloseParenthesis() {
+HRESULT CScanner::ScanCloseParenthesis() {
   if (m_previousKind == TokenKind::Operator) return Fail(ScriptError::UnexpectedToken);
   if (m_previousKind == TokenKind::Separator) {
     AddToken(TokenKind::Word, ScriptValue(std::string()));  // the omitted last argument
@@ -388,13 +401,13 @@ HRESULT CParser::ScanCloseParenthesis() {
   return S_OK;
 }
 
-HRESULT CParser::ScanSlash() {
+HRESULT CScanner::ScanSlash() {
   const bool has_next = m_offset + 1 < m_text.size();
   if (has_next && m_text[m_offset + 1] == '*') {
     // Searched from the slash itself, so "/*/" is a whole comment.
     const size_t end = m_text.find("*/", m_offset);
     if (end == std::string_view::npos) {
-      m_state = ScannerState::InBlockComment;
+      m_inBlockComment = true;
       MoveTo(m_text.size());
     } else {
       MoveTo(end + 2);
@@ -408,14 +421,14 @@ HRESULT CParser::ScanSlash() {
   return ScanOperator();
 }
 
-HRESULT CParser::ScanEndOfCommand() {
+HRESULT CScanner::ScanEndOfCommand() {
   if (m_previousKind == TokenKind::FunctionName) {
     return Fail(ScriptError::OpeningParenthesisMissing);
   }
   if (m_previousKind == TokenKind::Operator) return Fail(ScriptError::UnexpectedToken);
   if (m_depth > 0) return Fail(ScriptError::ClosingParenthesisMissing);
   PushToken(TokenKind::EndOfCommand, ScriptValue());
-  m_state = ScannerState::StatementComplete;
+  m_statementComplete = true;
   MoveTo(m_offset + 1);
   return S_OK;
 }

@@ -125,3 +125,44 @@ TEST_F(ScanTest, LongLinesAndDeepNestingNeitherCrashNorOverflow) {
   EXPECT_EQ(SCRIPT_E_NESTING_TOO_DEEP, outcome.result);
   EXPECT_EQ("System error in line 1.", outcome.message);
 }
+
+// The scanner on its own: where it stops, and what each token records.
+TEST(ScannerTest, StopsAtEachStatementAndAtTheEndOfTheLine) {
+  CScanner scanner;
+  scanner.Reset();
+  scanner.SetArgumentCount(1);
+  // Each token as kind@line:column; kinds by number: 2 command word, 8 system
+  // variable, 16 number, 2048 ";".
+  const auto tokens = [&scanner] {
+    std::string text;
+    for (const Token& token : scanner.Tokens()) {
+      text += std::to_string(static_cast<uint32_t>(token.kind)) + "@" + std::to_string(token.line) +
+              ":" + std::to_string(token.column) + " ";
+    }
+    return text;
+  };
+
+  scanner.BeginLine("a 1; b /* c", 1);
+  EXPECT_EQ(CScanner::Stop::StatementComplete, scanner.Scan());
+  EXPECT_EQ("2@1:0 16@1:2 2048@1:3 ", tokens());
+  scanner.ResetStatement();
+  EXPECT_EQ(CScanner::Stop::EndOfLine, scanner.Scan());
+  EXPECT_TRUE(scanner.HasPendingStatement());
+  scanner.EndLine();
+
+  // The comment goes on into the next line; the statement too.
+  scanner.BeginLine("\t*/ $0;;", 2);
+  EXPECT_EQ(CScanner::Stop::StatementComplete, scanner.Scan());
+  EXPECT_EQ("2@1:5 8@2:7 2048@2:9 ", tokens());
+  EXPECT_EQ(1u, scanner.GetStatementLine());
+  scanner.ResetStatement();
+  EXPECT_EQ(CScanner::Stop::StatementComplete, scanner.Scan());
+  EXPECT_FALSE(scanner.HasPendingStatement());  // a lone ";"
+  scanner.ResetStatement();
+  EXPECT_EQ(CScanner::Stop::EndOfLine, scanner.Scan());
+
+  scanner.BeginLine("x $1;", 3);
+  EXPECT_EQ(CScanner::Stop::Error, scanner.Scan());
+  EXPECT_EQ(ScriptError::ArgumentOutOfRange, scanner.GetError());
+  EXPECT_EQ(2u, scanner.GetColumn());
+}

@@ -1,5 +1,7 @@
 // The script errors: the codes that a failed run leaves in the engine, each
-// with one message (see error_report.cpp). 0 means no script error.
+// with one message (see error_report.cpp). 0 means no script error. Codes
+// 6, 7 and 13 stay free: no rule of the language could raise the errors
+// they once named, and every other code keeps its number.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +13,11 @@ enum class ScriptError : uint32_t {
   UnexpectedToken = 3,
   UnexpectedEndOfFile = 4,
   CommandMissing = 5,
-  QualifierMissing = 6,     // kept for its message; no rule raises it
-  FunctionNameMissing = 7,  // kept for its message; no rule raises it
   OpeningParenthesisMissing = 8,
   ParameterSeparatorMissing = 9,
   ClosingParenthesisMissing = 10,
   TokenMissing = 11,
   MatchingQuoteMissing = 12,
-  EndOfCommandExpected = 13,  // kept for its message; no rule raises it
   UnknownCommand = 14,
   UnknownQualifier = 15,
   UnknownFunction = 16,

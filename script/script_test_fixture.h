@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -22,23 +20,10 @@ struct RunOutcome {
 class ScriptTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_directory = MakeUniqueTempDir("brindle-");
-    ASSERT_FALSE(m_directory.empty());
-    m_scriptPath = Path("script.txt");
     const char* const arguments[] = {"brindle", "doc.xml", "script.txt", "alpha", "/batch", "late"};
     ASSERT_EQ(S_OK, m_parser.SetArguments(6, arguments, [](std::string_view argument) {
       return argument.starts_with("/");
     }));
-  }
-  void TearDown() override { std::filesystem::remove_all(m_directory); }
-
-  std::string Path(std::string_view name) const { return (m_directory / name).string(); }
-
-  // Writes bytes to the file name in the test's directory; returns its path.
-  std::string WriteFile(std::string_view name, std::string_view bytes) const {
-    const std::string path = Path(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
   }
 
   RunOutcome Outcome(HRESULT result) {
@@ -53,8 +38,7 @@ class ScriptTest : public ::testing::Test {
   // Runs script (bytes as they stand in the file) on a new empty document.
   RunOutcome Run(std::string_view script) {
     EXPECT_EQ(S_OK, m_parser.GetDocument().Create());
-    WriteFile("script.txt", script);
-    return Outcome(m_parser.RunDescriptionFile(m_scriptPath));
+    return Outcome(m_parser.RunDescriptionFile(m_temp.Write("script.txt", script)));
   }
 
   // "ok" after a successful run of script; else the message, followed by
@@ -76,7 +60,6 @@ class ScriptTest : public ::testing::Test {
     return "str:" + std::string(value->String());
   }
 
-  std::filesystem::path m_directory;
-  std::string m_scriptPath;
+  TestTempDir m_temp;
   CParser m_parser;
 };

@@ -59,14 +59,14 @@ TEST_F(TextFileTest, DecodesByMarkOrContentAndSplitsLinesInTextMode) {
   };
   for (const auto& c : cases) {
     std::string lines;
-    ASSERT_EQ(S_OK, ReadLines(WriteFile("lines.txt", c.bytes), &lines));
+    ASSERT_EQ(S_OK, ReadLines(m_temp.Write("lines.txt", c.bytes), &lines));
     EXPECT_EQ(c.expected, lines) << testing::PrintToString(c.bytes);
   }
 }
 
 TEST_F(TextFileTest, RefusesWhatItCannotRead) {
   std::string lines;
-  EXPECT_EQ(SCRIPT_E_UTF16BE_FILE, ReadLines(WriteFile("be.txt", "\xFE\xFF\0a"), &lines));
-  EXPECT_EQ(E_FILE_NOT_FOUND, ReadLines(Path("missing.txt"), &lines));
-  EXPECT_EQ(E_ACCESS_DENIED, ReadLines(m_directory.string(), &lines));
+  EXPECT_EQ(SCRIPT_E_UTF16BE_FILE, ReadLines(m_temp.Write("be.txt", "\xFE\xFF\0a"), &lines));
+  EXPECT_EQ(E_FILE_NOT_FOUND, ReadLines(m_temp.PathOf("missing.txt"), &lines));
+  EXPECT_EQ(E_ACCESS_DENIED, ReadLines(m_temp.Path(), &lines));
 }

@@ -1,9 +1,12 @@
 // A token of a statement as the scanner reads it and the executor consumes
 // it. The token list of one statement, in source order, is the only
-// structure between the two: there is no syntax tree.
+// structure between the two: there is no syntax tree. The locators find the
+// token that an error of one parameter or argument is reported at.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "script/script_value.h"
 
@@ -53,3 +56,15 @@ struct Token {
   // and system variables: the integer; operators: the Operator identifier.
   ScriptValue value;
 };
+
+// The 1-based index of the first token of parameter number parameter
+// (0-based) among the tokens from index first (0-based) to the end of the
+// statement, or 0 when the statement ends first. The right operand of an
+// arithmetic operator belongs to the parameter before it, and the arguments
+// of a function call to the parameter of the call.
+size_t FindParameterToken(std::span<const Token> tokens, size_t parameter, size_t first);
+
+// The 1-based index of the first token of argument number argument
+// (0-based) of the function call whose "(" is tokens[first], or 0 when the
+// call has no such argument. Tokens of nested calls are passed over.
+size_t FindArgumentToken(std::span<const Token> tokens, size_t argument, size_t first);

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_temp_dir.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -244,11 +246,6 @@ std::string CaseName(const fs::path& path) {
 class CaseTest : public testing::TestWithParam<fs::path> {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/brindle-case-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    m_root = pattern;
-    m_work = m_root / "work";
-    m_home = m_root / "home";
     fs::create_directories(m_work);
     fs::create_directories(m_home / "tmp");
     // Cases that drop privileges must still reach their folder.
@@ -256,21 +253,14 @@ class CaseTest : public testing::TestWithParam<fs::path> {
     fs::permissions(m_work, fs::perms::all);
     fs::permissions(m_home / "tmp", fs::perms::all);
   }
-  void TearDown() override {
-    // A case may leave read-only folders behind.
-    for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
-      if (entry.is_directory())
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-    }
-    fs::remove_all(m_root);
-  }
   std::string Expand(const std::string& text) const {
     return Replace(text, "{dir}", m_work.string());
   }
 
-  fs::path m_root;
-  fs::path m_work;
-  fs::path m_home;
+  TestTempDir m_temp;
+  const fs::path m_root = m_temp.Path();
+  const fs::path m_work = m_root / "work";
+  const fs::path m_home = m_root / "home";
 };
 
 TEST_P(CaseTest, Run) {

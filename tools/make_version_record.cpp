@@ -11,55 +11,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
+
+#include "platform/version_block.h"
 
 namespace {
-
-constexpr uint32_t kSignature = 0xFEEF04BD;
-constexpr uint32_t kStructVersion = 0x00010000;
-constexpr uint32_t kPrerelease = 0x2;
-constexpr uint32_t kOsNtWindows32 = 0x00040004;
-constexpr uint32_t kTypeApplication = 0x1;
-constexpr uint16_t kLanguageEnglishUs = 0x0409;
-constexpr uint16_t kCodePageUnicode = 0x04B0;
-
-class Block {
- public:
-  std::vector<uint8_t> bytes;
-
-  void Word(uint16_t value) {
-    bytes.push_back(static_cast<uint8_t>(value & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(value >> 8));
-  }
-  void DoubleWord(uint32_t value) {
-    Word(static_cast<uint16_t>(value & 0xFFFF));
-    Word(static_cast<uint16_t>(value >> 16));
-  }
-  // ASCII text as UTF-16LE with its terminator.
-  void Text(const std::string& text) {
-    for (char c : text) Word(static_cast<uint8_t>(c));
-    Word(0);
-  }
-  void Align() {
-    while (bytes.size() % 4 != 0) bytes.push_back(0);
-  }
-  // Starts a node: length (patched by End), value length, type, key.
-  size_t Begin(uint16_t value_length, uint16_t type, const std::string& key) {
-    Align();
-    const size_t start = bytes.size();
-    Word(0);
-    Word(value_length);
-    Word(type);
-    Text(key);
-    Align();
-    return start;
-  }
-  void End(size_t start) {
-    const size_t length = bytes.size() - start;
-    bytes[start] = static_cast<uint8_t>(length & 0xFF);
-    bytes[start + 1] = static_cast<uint8_t>(length >> 8);
-  }
-};
 
 struct Version {
   uint16_t parts[4] = {0, 0, 0, 0};
@@ -84,50 +39,37 @@ Version ParseVersion(const std::string& text) {
 int main(int argc, char** argv) {
   if (argc != 7) {
     std::fprintf(stderr,
-                 "usage: %s output.cpp|output.bin version description copyright company "
-                 "product\n",
+                 "usage: %s output.cpp|output.bin version description copyright company product\n",
                  argv[0]);
     return 2;
   }
   const std::string version_text = argv[2];
   const Version version = ParseVersion(version_text);
-  const uint32_t most = static_cast<uint32_t>(version.parts[0]) << 16 | version.parts[1];
-  const uint32_t least = static_cast<uint32_t>(version.parts[2]) << 16 | version.parts[3];
-  const std::pair<std::string, std::string> strings[] = {
+  FixedFileInfo fixed;
+  fixed.signature = kFixedFileInfoSignature;
+  fixed.struct_version = kFixedFileInfoStructVersion;
+  fixed.file_version_ms = static_cast<uint32_t>(version.parts[0]) << 16 | version.parts[1];
+  fixed.file_version_ls = static_cast<uint32_t>(version.parts[2]) << 16 | version.parts[3];
+  fixed.product_version_ms = fixed.file_version_ms;
+  fixed.product_version_ls = fixed.file_version_ls;
+  fixed.file_flags_mask = kFileFlagsMask;
+  fixed.file_flags = version.prerelease ? kFileFlagPrerelease : 0;
+  fixed.file_os = kFileOsNtWindows32;
+  fixed.file_type = kFileTypeApplication;
+  const version_block::Strings strings = {
       {"CompanyName", argv[5]},    {"FileDescription", argv[3]}, {"FileVersion", version_text},
       {"LegalCopyright", argv[4]}, {"ProductName", argv[6]},     {"ProductVersion", version_text},
   };
-
-  Block block;
-  const size_t root = block.Begin(52, 0, "VS_VERSION_INFO");
-  for (uint32_t field :
-       {kSignature, kStructVersion, most, least, most, least, 0x3Fu,
-        version.prerelease ? kPrerelease : 0u, kOsNtWindows32, kTypeApplication, 0u, 0u, 0u}) {
-    block.DoubleWord(field);
-  }
-  const size_t string_file_info = block.Begin(0, 1, "StringFileInfo");
-  const size_t table = block.Begin(0, 1, "040904b0");
-  for (const auto& [key, value] : strings) {
-    const size_t entry = block.Begin(static_cast<uint16_t>(value.size() + 1), 1, key);
-    block.Text(value);
-    block.End(entry);
-  }
-  block.End(table);
-  block.End(string_file_info);
-  const size_t var_file_info = block.Begin(0, 1, "VarFileInfo");
-  const size_t var = block.Begin(4, 0, "Translation");
-  block.Word(kLanguageEnglishUs);
-  block.Word(kCodePageUnicode);
-  block.End(var);
-  block.End(var_file_info);
-  block.End(root);
+  const std::string block = version_block::Encode(version_block::Root(
+      fixed, kEnglishUnicodeTable, strings,
+      version_block::Le16(kLanguageEnglishUs) + version_block::Le16(kCodePageUnicode)));
 
   const std::string output = argv[1];
-  const bool bare = output.size() > 4 && output.compare(output.size() - 4, 4, ".bin") == 0;
+  const bool bare = output.ends_with(".bin");
   FILE* out = std::fopen(output.c_str(), bare ? "wb" : "w");
   if (out == nullptr) return 1;
   if (bare) {
-    std::fwrite(block.bytes.data(), 1, block.bytes.size(), out);
+    std::fwrite(block.data(), 1, block.size(), out);
     return std::fclose(out) == 0 ? 0 : 1;
   }
   std::fprintf(out,
@@ -135,8 +77,9 @@ int main(int argc, char** argv) {
                "#include <cstddef>\n"
                "#include <cstdint>\n\n"
                "extern const uint8_t kProgramVersionRecord[] = {");
-  for (size_t i = 0; i < block.bytes.size(); ++i) {
-    std::fprintf(out, "%s0x%02X,", i % 12 == 0 ? "\n    " : " ", block.bytes[i]);
+  for (size_t i = 0; i < block.size(); ++i) {
+    std::fprintf(out, "%s0x%02X,", i % 12 == 0 ? "\n    " : " ",
+                 static_cast<unsigned char>(block[i]));
   }
   std::fprintf(
       out, "\n};\nextern const size_t kProgramVersionRecordSize = sizeof kProgramVersionRecord;\n");

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "xml/xml_file.h"
 #include "xml/xml_names.h"
 
@@ -37,16 +38,6 @@ constexpr PropertyRow kProperties[] = {
 
 constexpr std::string_view kSelectionLanguage = "XPath";
 constexpr std::string_view kDeclarationStart = "xmlns:";
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 // The digits of an integer text (an optional sign, then decimal digits), or
 // an empty view when text is no integer.

@@ -27,8 +27,7 @@ class EntityGuard {
   // The parser's entity lookup for a reference to name, refusing an entity
   // whose expansion exceeds the limit: the refusal is recorded in capture,
   // the parser stopped and null returned.
-  _xmlEntity* Resolve(_xmlParserCtxt* context, const unsigned char* name,
-                      XmlErrorCapture* capture);
+  _xmlEntity* Resolve(_xmlParserCtxt* context, const unsigned char* name, XmlErrorCapture* capture);
   // To be called after every entity declaration: the sizes measured while
   // name was undeclared are measured again when next asked for. Costs only
   // the sizes it forgets, so that a document type of n declarations is

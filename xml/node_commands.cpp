@@ -152,9 +152,8 @@ HRESULT CXmlFile::SetAttribute(std::string_view name, std::string_view value) {
   }
   // Replaces the attribute of the same namespace and local name, whatever
   // its prefix.
-  return m_attributes.Set(m_current, resolved.ns, resolved.local, value) != nullptr
-             ? S_OK
-             : E_OUTOFMEMORY;
+  return m_attributes.Set(m_current, resolved.ns, resolved.local, value) != nullptr ? S_OK
+                                                                                    : E_OUTOFMEMORY;
 }
 
 HRESULT CXmlFile::GetAttribute(std::string_view name, std::string* value) {

@@ -175,8 +175,12 @@ TEST_F(NodeCommandsTest, ManyAttributes) {
   set("a19", "back");
   set("a10", "ten");
   set("a1", "one");
-  for (const auto& [name, value] : {std::pair{"a1", "one"}, {"p:a0", "q0"}, {"q:a7", "p7"},
-                                    {"a18", "18"}, {"a19", "back"}, {"a7", "7"}}) {
+  for (const auto& [name, value] : {std::pair{"a1", "one"},
+                                    {"p:a0", "q0"},
+                                    {"q:a7", "p7"},
+                                    {"a18", "18"},
+                                    {"a19", "back"},
+                                    {"a7", "7"}}) {
     EXPECT_EQ(S_OK, m_file.GetAttribute(name, &m_read)) << name;
     EXPECT_EQ(value, m_read) << name;
   }

@@ -71,6 +71,20 @@ void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
   parent->last = child;
 }
 
+bool IsEditableNode(const xmlNode* node) {
+  switch (node->type) {
+    case XML_ELEMENT_NODE:
+    case XML_ATTRIBUTE_NODE:
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool IsInContentOf(const xmlNode* node, const xmlNode* ancestor) {
   for (; node->parent != nullptr; node = node->parent) {
     if (node->parent == ancestor) return node->type != XML_ATTRIBUTE_NODE;
@@ -84,17 +98,7 @@ void RemoveSubtree(xmlNodePtr node) {
 }
 
 HRESULT ReplaceContent(xmlNodePtr node, std::string_view text) {
-  switch (node->type) {
-    case XML_ELEMENT_NODE:
-    case XML_ATTRIBUTE_NODE:
-    case XML_TEXT_NODE:
-    case XML_CDATA_SECTION_NODE:
-    case XML_COMMENT_NODE:
-    case XML_PI_NODE:
-      break;
-    default:
-      return XML_E_CANNOT_APPEND;
-  }
+  if (!IsEditableNode(node)) return XML_E_CANNOT_APPEND;
   if (!IsAcceptableNodeText(node, text)) return E_INVALIDARG;
   const std::string content(text);
   if (node->type == XML_ATTRIBUTE_NODE) {

@@ -31,6 +31,11 @@ _xmlNode* NewContentNode(_xmlDoc* doc, NodeKind kind, std::string_view text);
 // parent's last child. REQUIRES: CanHold(parent, kind of child).
 void AppendChild(_xmlNode* parent, _xmlNode* child);
 
+// Whether node is of a kind that the node commands change: an element, an
+// attribute, a text, a CDATA section, a comment or a processing
+// instruction; not the document, nor anything of a document type.
+bool IsEditableNode(const _xmlNode* node);
+
 // Whether node lies in the content of ancestor, that is in the subtree of
 // one of its children (an attribute of ancestor itself does not; one of a
 // descendant does): what ReplaceContent on an element frees.

@@ -84,8 +84,6 @@ class CXmlFile {
   // copies it kept when an in-place write could not be undone.
   const SaveReport& GetSaveReport() const { return m_saveReport; }
 
-  const std::string& GetSourcePath() const { return m_sourcePath; }
-
   // Selection and navigation: a selection that finds nothing succeeds and
   // leaves no current node. Positions count every kind of child node of an
   // element or the document from 0; other nodes have no children here. An

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
@@ -31,23 +30,16 @@ class XmlFileTest : public ::testing::Test {
   void SetUp() override {
     static XmlLibrary library;
     ASSERT_EQ(S_OK, library.Initialize());
-    m_directory = MakeUniqueTempDir("brindle-xml-");
-    ASSERT_FALSE(m_directory.empty());
   }
-  void TearDown() override { std::filesystem::remove_all(m_directory); }
 
   // Writes xml to a file of the test's directory and returns its path.
-  std::string Write(std::string_view xml) const {
-    const std::string path = (m_directory / "input.xml").string();
-    std::ofstream(path, std::ios::binary) << xml;
-    return path;
-  }
+  std::string Write(std::string_view xml) const { return m_temp.Write("input.xml", xml); }
 
   void Load(std::string_view xml) { ASSERT_EQ(S_OK, m_file.Load(Write(xml))) << xml; }
 
   // The document as saved without declaration, less its last line break.
   std::string Saved() {
-    const std::string path = (m_directory / "output.xml").string();
+    const std::string path = m_temp.PathOf("output.xml");
     const HRESULT hr = m_file.Save(path, "", SaveFlags::NoDeclaration);
     if (hr != S_OK) return "save failed: " + StatusName(hr);
     std::ifstream in(path, std::ios::binary);
@@ -114,7 +106,7 @@ class XmlFileTest : public ::testing::Test {
     return text;
   }
 
-  std::filesystem::path m_directory;
+  TestTempDir m_temp;
   CXmlFile m_file;
   std::string m_read;
 };

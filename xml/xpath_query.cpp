@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "xml/node_tree.h"
 #include "xml/xml_chars.h"
 
 namespace {
@@ -27,19 +28,8 @@ struct ObjectFree {
 // library also reaches the declarations inside a document type and the
 // replacement of an entity reference, which no command may touch.
 bool IsTreeNode(const xmlNode* node) {
-  switch (node->type) {
-    case XML_DOCUMENT_NODE:
-      return true;
-    case XML_ATTRIBUTE_NODE:
-    case XML_ELEMENT_NODE:
-    case XML_TEXT_NODE:
-    case XML_CDATA_SECTION_NODE:
-    case XML_COMMENT_NODE:
-    case XML_PI_NODE:
-      break;
-    default:
-      return false;
-  }
+  if (node->type == XML_DOCUMENT_NODE) return true;
+  if (!IsEditableNode(node)) return false;
   const xmlNode* above = node->parent;
   if (node->type == XML_ATTRIBUTE_NODE) {
     if (above == nullptr || above->type != XML_ELEMENT_NODE) return false;

@@ -3,22 +3,24 @@
 // encoding that only its built-in tables provide, inside a GoogleTest test.
 // The saved document goes to standard output for the eye, its bytes above
 // ASCII as \xNN.
-#include <cstdio>
-#include <memory>
-#include <string>
-
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 
+#include <cstdio>
+#include <memory>
+#include <string>
+
 namespace {
 
 template <auto Free>
 struct FreeWith {
   template <typename T>
-  void operator()(T* p) const { Free(p); }
+  void operator()(T* p) const {
+    Free(p);
+  }
 };
 using Document = std::unique_ptr<xmlDoc, FreeWith<xmlFreeDoc>>;
 using XPathContext = std::unique_ptr<xmlXPathContext, FreeWith<xmlXPathFreeContext>>;

@@ -1,6 +1,8 @@
-// The one rule by which commands, qualifiers and script functions are found
-// by name: the text typed is a prefix of the table name, ignoring the case of
-// the ASCII letters, and the first such row in table order wins.
+// The one rule by which a name typed by a user is found in a table of
+// names: options, display levels and output modes on the command line, and
+// commands, qualifiers and functions in scripts. The text typed is a prefix
+// of the table name, ignoring the case of the ASCII letters, and the first
+// such row in table order wins.
 #pragma once
 
 #include <span>
