@@ -17,7 +17,8 @@ std::string SystemWording(DWORD code) {
 
 // The system's own words, without their line break, and the number.
 TEST(StatusTextWin32Test, SystemStatusesHaveTheSystemsText) {
-  for (const DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION}) {
+  const DWORD codes[] = {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION};
+  for (const DWORD code : codes) {
     std::string wording = SystemWording(code);
     ASSERT_FALSE(wording.empty()) << code;
     while (wording.back() == '\n' || wording.back() == '\r' || wording.back() == ' ') {

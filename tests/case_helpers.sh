@@ -41,3 +41,25 @@ writes_before_temporary() {
   awk '/O_EXCL/ { print writes + 0; exit } / write\(/ { writes++ }' "$folder/trace"
   rm -r "$folder"
 }
+
+# round_trip ENCODING...: saves doc.xml in each encoding and reads it back,
+# printing both exit codes, and says when the text that comes back differs
+# from doc.xml's (characters an encoding lacks come back from references).
+round_trip() {
+  "$BRINDLE" doc.xml /output:expected.xml /display:none
+  local encoding saved
+  for encoding in "$@"; do
+    cp doc.xml saved.xml
+    "$BRINDLE" saved.xml "/encoding:$encoding" /display:none
+    saved=$?
+    "$BRINDLE" saved.xml /output:back.xml /display:none
+    echo "$encoding: saved $saved, read back $?"
+    cmp -s back.xml expected.xml || echo "$encoding: the text changed"
+  done
+  rm saved.xml back.xml expected.xml
+}
+
+# Windows only. brindle_exe: the Linux path of the brindle.exe that $BRINDLE
+# starts under Wine. unix_path WINDOWS_PATH: where Wine keeps that file.
+brindle_exe() { sed -n "s/^exec '[^']*' '\([^']*\)'.*/\1/p" "$BRINDLE"; }
+unix_path() { "$(dirname "$BRINDLE_CASE_HELPERS")/../tools/windows/wine-run.sh" --unix-path "$1"; }
