@@ -8,6 +8,9 @@
 
 #include "platform/file.h"
 
+// The longest path the system takes, in characters, in its \\?\ form.
+constexpr size_t kLongestPath = 32767;
+
 // The UTF-16 form of a UTF-8 path. A full path of MAX_PATH characters or
 // more gets the \\?\ prefix (\\?\UNC\ for a UNC path), with its separators
 // made backslashes, so that the system neither cuts nor refuses it; any

@@ -9,9 +9,6 @@
 
 namespace {
 
-// The longest path the system takes, in its \\?\ form.
-constexpr size_t kLongestPath = 32767;
-
 // From this length on a path needs the \\?\ form; CreateDirectoryW stops
 // 12 characters short of MAX_PATH, leaving room for a file name.
 constexpr size_t kLongPath = MAX_PATH - 12;

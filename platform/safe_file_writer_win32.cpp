@@ -7,6 +7,7 @@
 #include "platform/interrupt_cleanup.h"
 #include "platform/safe_file_writer.h"
 #include "platform/system_error.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -76,7 +77,17 @@ HRESULT CSafeFileWriter::Open(const std::string& target) {
     m_route = Route::Stream;
     hr = AdoptHandle(existing, _O_WRONLY, &m_stream);
   } else {
+    // The file itself, at the end of any symbolic links: replaced by name,
+    // a link would become a file and the file it named be lost.
+    std::wstring final_path(kLongestPath + 1, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(existing, final_path.data(),
+                                                   static_cast<DWORD>(final_path.size()),
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= final_path.size()) hr = StatusFromLastError();
     CloseHandle(existing);
+    if (FAILED(hr)) return hr;
+    final_path.resize(length);
+    m_target = WideToUtf8(final_path);
     m_route = Route::Replace;
     hr = CreateTemporary();
   }
