@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "functions/function_library.h"
+#include "functions/path_functions_check.h"
 #include "platform/test_file_facts.h"
 #include "platform/test_temp_dir.h"
 
@@ -34,11 +35,7 @@ TEST(FunctionLibraryTest, FullPathAndDirectoryResolveThePath) {
   const std::string cwd = cwd_buffer;
   free(cwd_buffer);
   const std::string parent = cwd == "/" ? "/" : cwd.substr(0, std::max<size_t>(1, cwd.rfind('/')));
-  const struct {
-    std::string path;
-    std::string full;
-    std::string directory;
-  } cases[] = {
+  const PathFunctionsCase cases[] = {
       {"/nowhere/dir/file.txt", "/nowhere/dir/file.txt", "/nowhere/dir"},
       {"/nowhere//./dir/../file", "/nowhere/file", "/nowhere"},
       {"/nowhere/dir/", "/nowhere/dir", "/nowhere"},
@@ -47,13 +44,7 @@ TEST(FunctionLibraryTest, FullPathAndDirectoryResolveThePath) {
       {"a.txt", (cwd == "/" ? "" : cwd) + "/a.txt", cwd},
       {"", cwd, parent},
   };
-  for (const auto& c : cases) {
-    std::string result = "unchanged";
-    EXPECT_EQ(S_OK, FullPathOf(c.path, &result)) << c.path;
-    EXPECT_EQ(c.full, result) << c.path;
-    EXPECT_EQ(S_OK, DirectoryOf(c.path, &result)) << c.path;
-    EXPECT_EQ(c.directory, result) << c.path;
-  }
+  ExpectPathFunctions(cases);
 }
 
 // Birth time is either recorded, and then none of the times set, or the

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "functions/function_library.h"
+#include "functions/path_functions_check.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -30,11 +31,7 @@ TEST(FunctionLibraryWin32Test, FullPathAndDirectoryFollowTheSystemsRules) {
   const std::string cwd = WideToUtf8(buffer);
   const std::string drive = cwd.substr(0, 2);
   ASSERT_TRUE(SetEnvironmentVariableW(L"BRINDLE_TEST_DIR", L"C:\\Program Files\\Tool"));
-  const struct {
-    std::string path;
-    std::string full;
-    std::string directory;
-  } cases[] = {
+  const PathFunctionsCase cases[] = {
       {"C:\\dir\\file.txt", "C:\\dir\\file.txt", "C:\\dir"},
       {"C:/dir/./sub/../file.txt", "C:\\dir\\file.txt", "C:\\dir"},
       {"C:\\top", "C:\\top", "C:\\"},
@@ -51,13 +48,7 @@ TEST(FunctionLibraryWin32Test, FullPathAndDirectoryFollowTheSystemsRules) {
       {"\\rooted\\file", drive + "\\rooted\\file", drive + "\\rooted"},
       {"a.txt", cwd + "\\a.txt", cwd},
   };
-  for (const auto& c : cases) {
-    std::string result = "unchanged";
-    EXPECT_EQ(S_OK, FullPathOf(c.path, &result)) << c.path;
-    EXPECT_EQ(c.full, result) << c.path;
-    EXPECT_EQ(S_OK, DirectoryOf(c.path, &result)) << c.path;
-    EXPECT_EQ(c.directory, result) << c.path;
-  }
+  ExpectPathFunctions(cases);
   SetEnvironmentVariableW(L"BRINDLE_TEST_DIR", nullptr);
 }
 
