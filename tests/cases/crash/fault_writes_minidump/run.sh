@@ -1,6 +1,7 @@
 # A fault while the program loads a large document: Wine turns the signal
 # into an access violation, the program writes a minidump under the user's
 # local application data folder, tells the user where, and exits with 255.
+command -v pkill >/dev/null || { echo "pkill is not installed (procps)"; exit 77; }
 source "$BRINDLE_CASE_HELPERS"
 write_list 400000 doc.xml
 : > output.txt
