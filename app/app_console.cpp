@@ -2,6 +2,7 @@
 
 #include "platform/path.h"
 #include "platform/text_encoding.h"
+#include "xml/xml_names.h"
 
 namespace {
 
@@ -14,6 +15,9 @@ constexpr NamedValue kApplicationOptions[] = {
     {"indent", kOptionIndent},
     {"nodeclaration", kOptionNoDeclaration},
     {"output", kOptionOutput},
+    {"all", kOptionAll},
+    {"get", kOptionGet},
+    {"ns", kOptionNamespace},
 };
 
 constexpr char kDefaultEncoding[] = "utf-8";
@@ -23,7 +27,8 @@ constexpr HRESULT kPathTooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
 constexpr char kUsage[] =
     "<xmlfile> [[<descfile>] | [<querystring> <value>]] [<args>...]\n"
     "\t[/batch] [/create] [/display [<level> [<mode>]]] [/encoding <value>]\n"
-    "\t[/indent] [/nodeclaration] [/output <path>] [/?]\n"
+    "\t[/indent] [/nodeclaration] [/output <path>] [/all] [/get]\n"
+    "\t[/ns <prefix>=<uri>]... [/?]\n"
     "\n"
     "Where:\n"
     "\n"
@@ -58,6 +63,13 @@ constexpr char kUsage[] =
     "  /indent        Enables indenting of the output file.\n"
     "  /nodeclaration Omits XML declaration in the output file.\n"
     "  /output        Specifies an alternate output path and/or filename.\n"
+    "  /all           Applies <value> to every node <querystring> selects, not only\n"
+    "                  the first (with /get: prints the text of every one).\n"
+    "  /get           Prints the text of the node <querystring> selects instead of\n"
+    "                  setting it (no <value>); nothing is saved and only errors\n"
+    "                  are shown besides the text.\n"
+    "  /ns            Binds a namespace prefix for <querystring>: /ns p=urn:x\n"
+    "                  (repeatable; like the SelectionNamespaces property).\n"
     "  /?             Displays this help message.\n";
 
 }  // namespace
@@ -112,6 +124,22 @@ int CConsole::OnOption(std::string_view name, const std::vector<std::string>& va
       if (values.size() != 1 || values[0].empty()) return kInvalidValue;
       m_encoding = values[0];
       return 0;
+    case kOptionNamespace:
+      // "/ns p=uri q=uri2" gives each binding whole; "/ns:p=uri" is split
+      // at the "=" by the option syntax.
+      if (values.size() == 2 && values[0].find('=') == std::string::npos) {
+        return AddNamespace(values[0], values[1]) ? 0 : kInvalidValue;
+      }
+      if (values.empty()) return kInvalidValue;
+      for (const std::string& binding : values) {
+        const size_t equals = binding.find('=');
+        if (equals == std::string::npos ||
+            !AddNamespace(std::string_view(binding).substr(0, equals),
+                          std::string_view(binding).substr(equals + 1))) {
+          return kInvalidValue;
+        }
+      }
+      return 0;
     case kOptionOutput:
       // An output path that cannot be resolved must not fall back to the
       // document: that would overwrite the file the user meant to keep.
@@ -128,6 +156,24 @@ int CConsole::AcceptPath(HRESULT resolved, const char* too_long) {
     return 0;
   }
   return SUCCEEDED(resolved) ? 0 : kInvalidValue;
+}
+
+bool CConsole::AddNamespace(std::string_view prefix, std::string_view uri) {
+  if (!IsNcName(prefix) || prefix == "xml" || prefix == "xmlns" || uri.empty()) return false;
+  const char quote = uri.find('\'') == std::string_view::npos ? '\'' : '"';
+  if (uri.find(quote) != std::string_view::npos) return false;
+  if (!m_selectionNamespaces.empty()) m_selectionNamespaces += ' ';
+  m_selectionNamespaces += "xmlns:" + std::string(prefix) + "=" + quote + std::string(uri) + quote;
+  return true;
+}
+
+HRESULT CConsole::Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) {
+  if ((flags & MSG_ERROR) != 0) m_quiet = false;
+  return CBaseConsole::Print(text, flags, status, arguments);
+}
+
+void CConsole::Write(const std::string& text) {
+  if (!m_quiet) CBaseConsole::Write(text);
 }
 
 bool CConsole::Validate() {
@@ -153,6 +199,16 @@ bool CConsole::Validate() {
     m_queryString.clear();
     m_value.clear();
   }
+  const bool query_only = IsOptionSet(kOptionAll) || IsOptionSet(kOptionGet);
+  if (query_only && (IsOptionSet(kOptionBatch) || m_queryString.empty())) {
+    SetValidationError("/all and /get need a query string and no description file.", S_OK);
+    return false;
+  }
+  if (IsOptionSet(kOptionGet) && !m_value.empty()) {
+    SetValidationError("/get reads the query's text: give no value.", S_OK);
+    return false;
+  }
+  m_quiet = IsOptionSet(kOptionGet) && !HasParameterErrors();
   if (m_outputPath.empty()) m_outputPath = m_documentPath;
   if (!IsOptionSet(kOptionEncoding)) m_encoding = kDefaultEncoding;
   return true;

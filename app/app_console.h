@@ -15,6 +15,9 @@ constexpr uint32_t kOptionEncoding = 0x20002;
 constexpr uint32_t kOptionIndent = 0x20003;
 constexpr uint32_t kOptionNoDeclaration = 0x20004;
 constexpr uint32_t kOptionOutput = 0x20005;
+constexpr uint32_t kOptionAll = 0x20006;
+constexpr uint32_t kOptionGet = 0x20007;
+constexpr uint32_t kOptionNamespace = 0x20008;
 
 class CConsole : public CBaseConsole {
  public:
@@ -25,6 +28,7 @@ class CConsole : public CBaseConsole {
   bool IsOptionSet(uint32_t id) const override;
   std::string GetDescription() const override;
   std::string GetUsage() const override;
+  HRESULT Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) override;
 
   const std::string& DocumentPath() const { return m_documentPath; }
   const std::string& OutputPath() const { return m_outputPath; }
@@ -32,18 +36,23 @@ class CConsole : public CBaseConsole {
   const std::string& QueryString() const { return m_queryString; }
   const std::string& Value() const { return m_value; }
   const std::string& Encoding() const { return m_encoding; }
+  // The /ns bindings as a SelectionNamespaces value; empty for none.
+  const std::string& SelectionNamespaces() const { return m_selectionNamespaces; }
 
  protected:
   std::span<const NamedValue> GetApplicationOptions() const override;
   int OnPositional(int position, const std::string& text) override;
   int OnOption(std::string_view name, const std::vector<std::string>& values) override;
   bool Validate() override;
+  void Write(const std::string& text) override;
 
  private:
   // The parameter handler's result for a path resolved with status
   // resolved: a path too long is accepted, and too_long becomes the
   // validation error (the first one stays).
   int AcceptPath(HRESULT resolved, const char* too_long);
+  // Adds prefix=uri to the selection namespaces; false when it is no binding.
+  bool AddNamespace(std::string_view prefix, std::string_view uri);
 
   uint32_t m_options = 0;
   std::string m_documentPath;         // resolved
@@ -54,4 +63,9 @@ class CConsole : public CBaseConsole {
   std::string m_value;                // as typed, decoded to UTF-8
   std::string m_encoding;
   std::string m_pathError;  // the first path that was too long, told by Validate
+  std::string m_selectionNamespaces;
+  // A query run (/get) writes nothing to standard output but the values it
+  // reads, until an error: from then on the error's report prints whole.
+  // This is the one place that silences the banner and the progress.
+  bool m_quiet = false;
 };

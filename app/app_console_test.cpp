@@ -45,3 +45,80 @@ TEST(AppConsoleTest, TheUsageNamesEveryOptionOfTheTableAndNoOther) {
   for (const NamedValue& option : console.GetOptionTable()) rows.insert(option.name);
   for (const std::string& name : list) EXPECT_TRUE(rows.contains(name)) << "/" << name;
 }
+
+// Every prefix of an option that existed before /all, /get and /ns still
+// selects the option it selected then.
+TEST(AppConsoleTest, EarlierOptionAbbreviationsKeepTheirOption) {
+  const std::pair<const char*, uint32_t> earlier[] = {
+      {"batch", kOptionBatch},
+      {"create", kOptionCreate},
+      {"encoding", kOptionEncoding},
+      {"indent", kOptionIndent},
+      {"nodeclaration", kOptionNoDeclaration},
+      {"output", kOptionOutput},
+      {"display", kOptionDisplay},
+      {"help", kOptionHelp},
+  };
+  const CConsole console;
+  const std::vector<NamedValue> table = console.GetOptionTable();
+  for (const auto& [name, id] : earlier) {
+    for (size_t length = 1; length <= std::string_view(name).size(); ++length) {
+      const std::string prefix(name, length);
+      uint32_t expected = 0;
+      for (const auto& [other, other_id] : earlier) {
+        if (std::string_view(other).starts_with(prefix)) {
+          expected = other_id;
+          break;
+        }
+      }
+      const int found = FindOption(prefix, table);
+      ASSERT_GE(found, 0) << prefix;
+      EXPECT_EQ(expected, table[static_cast<size_t>(found)].value) << prefix;
+    }
+  }
+}
+
+TEST(AppConsoleTest, NamespaceBindingsInEitherSpelling) {
+  const struct {
+    std::vector<const char*> arguments;
+    const char* expected;  // SelectionNamespaces, or "refused"
+  } cases[] = {
+      {{"/ns", "a=urn:x"}, "xmlns:a='urn:x'"},
+      {{"/ns:a=urn:x"}, "xmlns:a='urn:x'"},
+      {{"/ns", "a=urn:x", "b=urn:y", "/ns:c=it's"},
+       "xmlns:a='urn:x' xmlns:b='urn:y' xmlns:c=\"it's\""},
+      {{"/ns", "1a=urn:x"}, "refused"},
+      {{"/ns", "xml=urn:x"}, "refused"},
+      {{"/ns", "a="}, "refused"},
+      {{"/ns", "a"}, "refused"},
+      {{"/ns"}, "refused"},
+  };
+  for (const auto& c : cases) {
+    std::vector<const char*> arguments = {"brindle", "doc.xml", "?/a", "/get"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    CConsole console;
+    console.SetDisplayLevel(kDisplayNone);
+    console.ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+    const bool refused = console.ReportCommandLine();
+    EXPECT_EQ(c.expected, refused ? "refused" : console.SelectionNamespaces()) << c.arguments[0];
+  }
+}
+
+TEST(AppConsoleTest, AllAndGetNeedAQueryAlone) {
+  const std::vector<std::vector<const char*>> refused = {
+      {"brindle", "doc.xml", "/get"},
+      {"brindle", "doc.xml", "changes.txt", "/batch", "/all"},
+      {"brindle", "doc.xml", "?/a", "value", "/get"},
+  };
+  for (const auto& arguments : refused) {
+    CConsole console;
+    console.SetDisplayLevel(kDisplayNone);
+    console.ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+    EXPECT_TRUE(console.ReportCommandLine()) << arguments.back();
+  }
+  const char* accepted[] = {"brindle", "doc.xml", "?/a", "/g", "/a"};
+  CConsole console;
+  console.ParseCommandLine(5, accepted);
+  EXPECT_TRUE(console.IsOptionSet(kOptionGet));
+  EXPECT_TRUE(console.IsOptionSet(kOptionAll));
+}

@@ -1,5 +1,7 @@
 #include "app/driver.h"
 
+#include <unistd.h>
+
 #include <chrono>
 
 #include "app/app_console.h"
@@ -106,12 +108,17 @@ int ApplyChanges(CConsole& console, CParser& parser) {
   }
   if (!console.QueryString().empty()) {
     console.PrintInfo("Processing command-line...");
-    const HRESULT result = parser.RunCommandLine(console.QueryString(), console.Value());
+    const bool get = console.IsOptionSet(kOptionGet);
+    using Action = CParser::QueryAction;
+    Action action = get ? Action::GetFirst : Action::SetFirst;
+    if (console.IsOptionSet(kOptionAll)) action = get ? Action::GetEvery : Action::SetEvery;
+    const HRESULT result = parser.RunCommandLine(console.QueryString(), console.Value(), action);
     if (result == S_OK) {
       console.PrintText("Update successfully applied.\n\n");
       return kExitSaved;
     }
-    ReportRunError(console, parser, result, "Could not update XML document.");
+    ReportRunError(console, parser, result,
+                   get ? "Could not read the XML document." : "Could not update XML document.");
     return kExitCommandLineUpdate;
   }
   return kExitSaved;
@@ -194,9 +201,26 @@ int RunProgram(int argc, char** argv) {
     return kExitInitialization;
   }
 
+  // What print and /get read out is the run's output, whatever the display
+  // level; a write that fails (a closed pipe) fails the run.
+  parser.SetOutput(
+      [](std::string_view text) { return WriteAll(STDOUT_FILENO, text.data(), text.size()); });
+
   CDocumentLock lock;
   int code = OpenDocument(console, parser.GetDocument(), &lock);
+  if (code == kExitSaved && !console.SelectionNamespaces().empty()) {
+    // The bindings were checked with the options; the property still has
+    // the last word on them.
+    hr = parser.GetDocument().SetProperty("SelectionNamespaces", console.SelectionNamespaces());
+    if (FAILED(hr)) {
+      console.PrintError("Invalid /ns binding.", hr);
+      code = kExitCommandLine;
+    }
+  }
   if (code == kExitSaved) code = ApplyChanges(console, parser);
-  if (code == kExitSaved) code = SaveDocument(console, parser.GetDocument());
+  // A query run reads and saves nothing.
+  if (code == kExitSaved && !console.IsOptionSet(kOptionGet)) {
+    code = SaveDocument(console, parser.GetDocument());
+  }
   return code;
 }

@@ -95,11 +95,11 @@ expect_some() {
 }
 
 # Options in their three spellings, abbreviated and in any case.
-expect "brindle pom.xml /n" /nodeclaration
+expect "brindle pom.xml /n" /nodeclaration /ns
 expect "brindle pom.xml /IN" /indent
 expect "brindle pom.xml --o" --output
 expect "brindle pom.xml -c" -create
-expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --display --help
+expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --all --get --ns --display --help
 expect_some "brindle pom.xml /" /batch /create /display /encoding /indent /nodeclaration /output /help "/?"
 expect_some "brindle pom.xml /b" /batch
 expect "brindle pom.xml -5" 

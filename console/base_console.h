@@ -79,6 +79,11 @@ class CBaseConsole : public CMessageWriter {
   bool SetOption(uint32_t id);
 
   void SetAllowedLevels(uint32_t levels) { m_allowedLevels = levels; }
+  // Whether an option value was invalid or a parameter unknown: what
+  // ReportCommandLine reports besides the help and the validation error.
+  bool HasParameterErrors() const {
+    return !m_invalidValues.empty() || !m_unknownParameters.empty();
+  }
   void SetValidationError(std::string message, HRESULT status) {
     m_validationMessage = std::move(message);
     m_validationStatus = status;

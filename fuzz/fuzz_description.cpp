@@ -217,7 +217,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (document.Save(fixture.before, "", SaveFlags::None) != S_OK) {
       fuzz::Violation("the fixed document did not save");
     }
-    const HRESULT result = run.parser.RunCommandLine(query, value);
+    // Every action of the command line, picked by the query's length: none
+    // may change the document when it fails.
+    const auto action = static_cast<CParser::QueryAction>(query.size() % 4);
+    const HRESULT result = run.parser.RunCommandLine(query, value, action);
     CheckOutcome(run.parser, result, false);
     if (result != S_OK) {
       if (document.Save(fixture.after, "", SaveFlags::None) != S_OK) {

@@ -81,10 +81,15 @@ constexpr StatusText kStatusTexts[] = {
     {static_cast<uint32_t>(XML_E_MARKUP_NOT_IN_ENCODING),
      "The encoding cannot represent a character of a name, comment, processing instruction, "
      "CDATA section or DTD."},
+    {static_cast<uint32_t>(XML_E_CANNOT_MOVE),
+     "The node cannot be moved there: into itself, beside the document or an attribute, or "
+     "where its kind cannot go."},
+    {static_cast<uint32_t>(XML_E_CANNOT_RENAME), "Only an element or an attribute can be renamed."},
     {static_cast<uint32_t>(SCRIPT_E_NESTING_TOO_DEEP), "Function calls are nested too deeply."},
     {static_cast<uint32_t>(SCRIPT_E_UTF16BE_FILE),
      "The file is in UTF-16 big-endian, which is not supported; save it as UTF-8."},
     {static_cast<uint32_t>(SCRIPT_E_FILE_TOO_LARGE), "The description file is larger than 64 MB."},
+    {static_cast<uint32_t>(SCRIPT_E_NOTHING_MATCHED), "The expression matched nothing."},
     {static_cast<uint32_t>(HASH_E_ALGORITHM_UNAVAILABLE),
      "The cryptographic library does not offer the hash algorithm."},
     {static_cast<uint32_t>(HASH_E_LIBRARY_FAILURE),

@@ -1,9 +1,9 @@
-// The command-line update: the query and the value become one script line,
-// `select node "<query>"; set node "<value>";`, run by the same scanner and
-// executor as description files. The values come from deployment scripts
-// and may be anything, so the line is scanned completely first and runs
-// only when it is exactly those two statements: a value such as
-// `x"; clear; set node "y` can never run commands of its own.
+// The command-line run: the query and the value become one script line
+// (`select node "<query>"; set node "<value>";` for the plain update), run
+// by the same scanner and executor as description files. The values come
+// from deployment scripts and may be anything, so the line is scanned
+// completely first and runs only when it is exactly the statements meant: a
+// value such as `x"; clear; set node "y` can never run commands of its own.
 #include <iterator>
 #include <new>
 
@@ -26,16 +26,55 @@ bool Matches(const Token& token, const ExpectedToken& expected) {
   return token.kind == TokenKind::EndOfCommand || token.value.String() == expected.text;
 }
 
+// The statements of a command-line run, as text and as the tokens they
+// must scan into; query and value are the texts pasted between quotation
+// marks, unescaped as the scanner will read them.
+struct QueryStatements {
+  std::string line;
+  std::vector<ExpectedToken> tokens;
+};
+
+QueryStatements StatementsFor(CParser::QueryAction action, const std::string& query,
+                              const std::string& value) {
+  using Action = CParser::QueryAction;
+  const ExpectedToken end{TokenKind::EndOfCommand, false, ""};
+  const auto command = [](const char* word) {
+    return ExpectedToken{TokenKind::CommandWord, false, word};
+  };
+  const auto word = [](const char* text) { return ExpectedToken{TokenKind::Word, false, text}; };
+  const ExpectedToken quoted_query{TokenKind::Word, true, Unescape(query)};
+  const std::string pasted_query = "\"" + query + "\"";
+  switch (action) {
+    case Action::SetFirst:
+      return {"select node " + pasted_query + "; set node \"" + value + "\";",
+              {command("select"), word("node"), quoted_query, end, command("set"), word("node"),
+               ExpectedToken{TokenKind::Word, true, Unescape(value)}, end}};
+    case Action::SetEvery:
+      return {"set nodes " + pasted_query + " \"" + value + "\";",
+              {command("set"), word("nodes"), quoted_query,
+               ExpectedToken{TokenKind::Word, true, Unescape(value)}, end}};
+    case Action::GetFirst:
+    case Action::GetEvery:
+      break;
+  }
+  const bool every = action == Action::GetEvery;
+  return {std::string(every ? "get nodes " : "get child ") + pasted_query + " text; print text;",
+          {command("get"), word(every ? "nodes" : "child"), quoted_query, word("text"), end,
+           command("print"), word("text"), end}};
+}
+
 }  // namespace
 
-HRESULT CParser::RunCommandLine(std::string_view query, std::string_view value) {
+HRESULT CParser::RunCommandLine(std::string_view query, std::string_view value,
+                                QueryAction action) {
   try {
     m_descriptionPath.clear();  // no listing: there is no file
     std::string selection = DecodeUnmarkedText(query);
     // "?" lets a path that begins with "/" pass the option parser.
     if (selection.starts_with('?')) selection.erase(0, 1);
-    const std::string text = DecodeUnmarkedText(value);
-    const std::string line = "select node \"" + selection + "\"; set node \"" + text + "\";";
+    const QueryStatements statements = StatementsFor(action, selection, DecodeUnmarkedText(value));
+    const std::string& line = statements.line;
+    const std::vector<ExpectedToken>& expected = statements.tokens;
 
     BeginRun();
     std::vector<Token> scanned;
@@ -45,18 +84,12 @@ HRESULT CParser::RunCommandLine(std::string_view query, std::string_view value) 
     std::vector<Token>& unfinished = m_scanner.Tokens();
     scanned.insert(scanned.end(), std::make_move_iterator(unfinished.begin()),
                    std::make_move_iterator(unfinished.end()));
-    const ExpectedToken expected[] = {
-        {TokenKind::CommandWord, false, "select"},    {TokenKind::Word, false, "node"},
-        {TokenKind::Word, true, Unescape(selection)}, {TokenKind::EndOfCommand, false, ""},
-        {TokenKind::CommandWord, false, "set"},       {TokenKind::Word, false, "node"},
-        {TokenKind::Word, true, Unescape(text)},      {TokenKind::EndOfCommand, false, ""},
-    };
     size_t matched = 0;
-    while (matched < scanned.size() && matched < std::size(expected) &&
+    while (matched < scanned.size() && matched < expected.size() &&
            Matches(scanned[matched], expected[matched])) {
       ++matched;
     }
-    if (matched != scanned.size() || matched != std::size(expected)) {
+    if (matched != scanned.size() || matched != expected.size()) {
       // Reported at the first token out of place, or at the last one when
       // the line stopped short.
       m_scanner.Tokens() = std::move(scanned);

@@ -65,3 +65,36 @@ TEST_F(CommandLineUpdateTest, RefusesEveryOtherShapeBeforeRunningAnything) {
     EXPECT_EQ(0u, m_parser.GetExecutedCount()) << c.query << " " << c.value;
   }
 }
+
+TEST_F(CommandLineUpdateTest, EveryMatchAndReadingOut) {
+  CXmlFile& document = m_parser.GetDocument();
+  std::string printed;
+  m_parser.SetOutput([&printed](std::string_view text) {
+    printed += text;
+    return S_OK;
+  });
+  const auto run = [&](std::string_view query, std::string_view value,
+                       CParser::QueryAction action) {
+    EXPECT_EQ(S_OK, document.Load(m_temp.Write("doc.xml", "<a><b>1</b><b>2</b></a>")));
+    const RunOutcome outcome = Outcome(m_parser.RunCommandLine(query, value, action));
+    std::vector<std::string> texts;
+    document.GetNodesText("/a/b", &texts);
+    std::string result = outcome.result == S_OK ? "ok" : outcome.message;
+    for (const std::string& text : texts) result += " " + text;
+    return result;
+  };
+  using Action = CParser::QueryAction;
+  EXPECT_EQ("ok x x", run("?/a/b", "x", Action::SetEvery));
+  EXPECT_EQ("Expression matched nothing 1 2", run("?/a/c", "x", Action::SetEvery));
+  // The value can not smuggle statements in.
+  EXPECT_EQ("Unexpected token 1 2", run("?/a/b", "x\"; remove nodes \"/a/b", Action::SetEvery));
+  EXPECT_EQ("Unexpected token 1 2",
+            run("?/a/b\" text; clear; get child \"/a", "", Action::GetFirst));
+  EXPECT_EQ("", printed);
+  EXPECT_EQ("ok 1 2", run("?/a/b", "", Action::GetFirst));
+  EXPECT_EQ("1\n", printed);
+  EXPECT_EQ("ok 1 2", run("?/a/b", "", Action::GetEvery));
+  EXPECT_EQ("1\n1\n2\n", printed);
+  EXPECT_EQ("Expression matched nothing 1 2", run("?/a/c", "", Action::GetEvery));
+  EXPECT_EQ("Command failed 1 2", run("?/a/c", "", Action::GetFirst));
+}

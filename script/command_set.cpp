@@ -28,6 +28,7 @@ constexpr ParameterDescriptor kExistingVariable[] = {kExistingName};
 const CommandForm* FindCommandForm(StatementId statement) {
   using C = CCommandSet;
   using X = CXmlFile;
+  using P = Placement;
   // Every valid statement; any other combination of words is none.
   static constexpr CommandForm kForms[] = {
       {kAdd | kAttribute, &C::RunWithTwoTexts<&X::SetAttribute>, kTwoStrings},
@@ -63,6 +64,24 @@ const CommandForm* FindCommandForm(StatementId statement) {
       {kVar, &C::Var, kVariableAndValue},
       {kIncrement, &C::Step<1>, kExistingVariable},
       {kDecrement, &C::Step<-1>, kExistingVariable},
+      {kSet | kNodes, &C::OnMatches<&C::RunWithTwoTexts<&X::SetNodesText>>, kTwoStrings},
+      {kRemove | kNodes, &C::OnMatches<&C::RunWithText<&X::RemoveNodes>>, kOneString},
+      {kGet | kNodes, &C::OnMatches<&C::GetNodes>, kStringIntoVariable},
+      {kAdd | kBefore | kCDataSection, &C::InsertContent<P::Before, NodeKind::CData>, kOneString},
+      {kAdd | kBefore | kComment, &C::InsertContent<P::Before, NodeKind::Comment>, kOneString},
+      {kAdd | kBefore | kElement, &C::InsertElement<P::Before>, kOneString},
+      {kAdd | kBefore | kNode, &C::InsertNode<P::Before>, kTwoStrings},
+      {kAdd | kBefore | kText, &C::InsertContent<P::Before, NodeKind::Text>, kOneString},
+      {kAdd | kAfter | kCDataSection, &C::InsertContent<P::After, NodeKind::CData>, kOneString},
+      {kAdd | kAfter | kComment, &C::InsertContent<P::After, NodeKind::Comment>, kOneString},
+      {kAdd | kAfter | kElement, &C::InsertElement<P::After>, kOneString},
+      {kAdd | kAfter | kNode, &C::InsertNode<P::After>, kTwoStrings},
+      {kAdd | kAfter | kText, &C::InsertContent<P::After, NodeKind::Text>, kOneString},
+      {kRename | kNode, &C::RunWithText<&X::Rename>, kOneString},
+      {kMove | kNode, &C::OnMatches<&C::Move<P::LastChild>>, kOneString},
+      {kMove | kBefore, &C::OnMatches<&C::Move<P::Before>>, kOneString},
+      {kMove | kAfter, &C::OnMatches<&C::Move<P::After>>, kOneString},
+      {kPrint, &C::Print, kOneAny},
   };
   for (const CommandForm& form : kForms) {
     if (form.statement == statement) return &form;
@@ -217,4 +236,71 @@ HRESULT CCommandSet::Step(CParameterInfo& parameters) {
   }
   parameters.SetVariable(name, ScriptValue(WrappingAdd(variable->Integer(), kStep)));
   return S_OK;
+}
+
+// The forms that work on what an expression (parameter 0) selects fail
+// with their own status when it selects nothing.
+template <HRESULT (CCommandSet::*kHandler)(CParameterInfo&)>
+HRESULT CCommandSet::OnMatches(CParameterInfo& parameters) {
+  const HRESULT hr = (this->*kHandler)(parameters);
+  if (hr != S_FALSE) return hr;
+  m_badParameter = 0;
+  return SCRIPT_E_NOTHING_MATCHED;
+}
+
+// One text a line, without a final line end: print adds it.
+HRESULT CCommandSet::GetNodes(CParameterInfo& parameters) {
+  std::string_view expression;
+  HRESULT hr = parameters.GetString(0, &expression);
+  if (FAILED(hr)) return hr;
+  std::vector<std::string> texts;
+  hr = FromDocument(m_document->GetNodesText(expression, &texts));
+  std::string joined;
+  for (size_t index = 0; index < texts.size(); ++index) {
+    if (index > 0) joined += '\n';
+    joined += texts[index];
+  }
+  return StoreText(hr, &joined, parameters);
+}
+
+template <Placement kSide>
+HRESULT CCommandSet::InsertElement(CParameterInfo& parameters) {
+  std::string_view name;
+  const HRESULT hr = parameters.GetString(0, &name);
+  if (FAILED(hr)) return hr;
+  return FromDocument(m_document->InsertElement(kSide, name, {}));
+}
+
+template <Placement kSide>
+HRESULT CCommandSet::InsertNode(CParameterInfo& parameters) {
+  std::string_view name, text;
+  const HRESULT hr = parameters.GetStrings({&name, &text});
+  if (FAILED(hr)) return hr;
+  return FromDocument(m_document->InsertElement(kSide, name, text));
+}
+
+template <Placement kSide, NodeKind kKind>
+HRESULT CCommandSet::InsertContent(CParameterInfo& parameters) {
+  std::string_view text;
+  const HRESULT hr = parameters.GetString(0, &text);
+  if (FAILED(hr)) return hr;
+  return FromDocument(m_document->InsertContent(kSide, kKind, text));
+}
+
+template <Placement kPlace>
+HRESULT CCommandSet::Move(CParameterInfo& parameters) {
+  std::string_view expression;
+  const HRESULT hr = parameters.GetString(0, &expression);
+  if (FAILED(hr)) return hr;
+  return FromDocument(m_document->Move(kPlace, expression));
+}
+
+// An integer prints in decimal; the line end is always "\n", as the run's
+// output goes to pipes and files.
+HRESULT CCommandSet::Print(CParameterInfo& parameters) {
+  const ScriptValue& value = parameters.GetValue(0);
+  std::string line =
+      value.IsInteger() ? std::to_string(value.Integer()) : std::string(value.String());
+  line += '\n';
+  return *m_output ? (*m_output)(line) : S_OK;
 }

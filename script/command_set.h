@@ -6,13 +6,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "platform/status.h"
 #include "script/parameter_info.h"
 #include "script/statement_words.h"
+#include "xml/node_tree.h"
 #include "xml/xml_file.h"
+
+// Where the print command writes: the run's output, one text at a time,
+// line end included. Returns the status of the write. An empty sink
+// discards what is printed.
+using OutputSink = std::function<HRESULT(std::string_view text)>;
 
 struct CommandForm;
 
@@ -22,8 +29,9 @@ const CommandForm* FindCommandForm(StatementId statement);
 
 class CCommandSet {
  public:
-  // document: the engine's document, which must outlive this object.
-  CCommandSet(const CommandForm& form, CXmlFile* document) : m_form(&form), m_document(document) {}
+  // document and output: the engine's, which must outlive this object.
+  CCommandSet(const CommandForm& form, CXmlFile* document, const OutputSink* output)
+      : m_form(&form), m_document(document), m_output(output) {}
 
   // The two-call protocol: on an undeclared parameter list, declares the
   // statement's parameters and returns S_OK; otherwise runs the handler on
@@ -58,6 +66,18 @@ class CCommandSet {
   HRESULT Var(CParameterInfo& parameters);
   template <int32_t kStep>
   HRESULT Step(CParameterInfo& parameters);
+  template <HRESULT (CCommandSet::*kHandler)(CParameterInfo&)>
+  HRESULT OnMatches(CParameterInfo& parameters);
+  HRESULT GetNodes(CParameterInfo& parameters);
+  template <Placement kSide>
+  HRESULT InsertElement(CParameterInfo& parameters);
+  template <Placement kSide>
+  HRESULT InsertNode(CParameterInfo& parameters);
+  template <Placement kSide, NodeKind kKind>
+  HRESULT InsertContent(CParameterInfo& parameters);
+  template <Placement kPlace>
+  HRESULT Move(CParameterInfo& parameters);
+  HRESULT Print(CParameterInfo& parameters);
 
   // Passes a document status on; for E_INVALIDARG, the document's refused
   // argument, counted from the parameter first, becomes the bad parameter.
@@ -73,4 +93,5 @@ class CCommandSet {
   const CommandForm* m_form;
   size_t m_badParameter = 0;
   CXmlFile* m_document;
+  const OutputSink* m_output;
 };

@@ -36,6 +36,7 @@ constexpr ErrorRow kErrors[] = {
     {ScriptError::ArgumentOutOfRange, "Argument out of range"},
     {ScriptError::InvalidParameterType, "Invalid parameter type"},
     {ScriptError::DivisionByZero, "Division by zero"},
+    {ScriptError::NothingMatched, "Expression matched nothing"},
 };
 
 constexpr size_t kRuleWidth = 76;

@@ -17,7 +17,8 @@ struct WordRow {
   StatementId identifier;
 };
 
-// Matched by prefix in this order.
+// Matched by prefix in this order; new words go last, so that every
+// abbreviation keeps the word it stood for.
 constexpr WordRow kCommands[] = {
     {"add", kAdd},
     {"get", kGet},
@@ -29,9 +30,13 @@ constexpr WordRow kCommands[] = {
     {"var", kVar},
     {"increment", kIncrement},
     {"decrement", kDecrement},
+    {"rename", kRename},
+    {"move", kMove},
+    {"print", kPrint},
 };
 
-// Matched by prefix in this order: "c" is cdatasection, "n" next.
+// Matched by prefix in this order: "c" is cdatasection, "n" next; new words
+// go last.
 constexpr WordRow kQualifiers[] = {
     {"attribute", kAttribute}, {"cdatasection", kCDataSection},
     {"child", kChild},         {"comment", kComment},
@@ -39,7 +44,8 @@ constexpr WordRow kQualifiers[] = {
     {"next", kNext},           {"node", kNode},
     {"parent", kParent},       {"previous", kPrevious},
     {"property", kProperty},   {"root", kRoot},
-    {"text", kText},
+    {"text", kText},           {"nodes", kNodes},
+    {"before", kBefore},       {"after", kAfter},
 };
 
 // A command's parameters run to the ";"; the first token of the parameter
@@ -62,6 +68,8 @@ const WordRow* FindQualifier(std::string_view text) {
   return FindByNamePrefix(std::span<const WordRow>(kQualifiers), text);
 }
 
+StatementId IdentifierOf(const WordRow* row) { return row != nullptr ? row->identifier : 0; }
+
 // The script error for a value that could not be bound.
 ScriptError BindingError(HRESULT hr) {
   if (hr == E_FAIL) return ScriptError::UnknownVariable;
@@ -70,6 +78,10 @@ ScriptError BindingError(HRESULT hr) {
 }
 
 }  // namespace
+
+StatementId FindCommandWord(std::string_view text) { return IdentifierOf(FindCommand(text)); }
+
+StatementId FindQualifierWord(std::string_view text) { return IdentifierOf(FindQualifier(text)); }
 
 Token* CParser::ReadToken(TokenKindSet kinds) {
   std::vector<Token>& tokens = m_scanner.Tokens();
@@ -107,8 +119,11 @@ HRESULT CParser::ExecuteStatement() {
   const bool takes_qualifier = statement < kFirstPlainCommand;
   if (takes_qualifier) {
     HRESULT hr = ReadQualifier(&statement);
-    // "add child" takes a second qualifier.
-    if (hr == S_OK && statement == (kAdd | kChild)) hr = ReadQualifier(&statement);
+    // "add child", "add before" and "add after" take a second qualifier.
+    if (hr == S_OK && (statement == (kAdd | kChild) || statement == (kAdd | kBefore) ||
+                       statement == (kAdd | kAfter))) {
+      hr = ReadQualifier(&statement);
+    }
     if (hr != S_OK) return hr;
   }
   const CommandForm* form = FindCommandForm(statement);
@@ -116,7 +131,7 @@ HRESULT CParser::ExecuteStatement() {
     return Fail(takes_qualifier ? ScriptError::UnknownQualifier : ScriptError::UnknownCommand);
   }
 
-  CCommandSet command_set(*form, &m_document);
+  CCommandSet command_set(*form, &m_document, &m_output);
   m_statementParameters.Reset();
   // The command word is the statement's first token.
   const HRESULT hr = BindAndCall(command_set, kCommandSyntax, m_statementParameters, 1, m_cursor);
@@ -141,6 +156,7 @@ HRESULT CParser::BindAndCall(Callee& callee, const CallSyntax& syntax, CParamete
   if (SUCCEEDED(hr)) return S_OK;
   m_cursor = syntax.locate(m_scanner.Tokens(), callee.GetBadParameter(), first);
   if (hr == E_INVALIDARG) return Fail(ScriptError::InvalidParameterType);
+  if (hr == SCRIPT_E_NOTHING_MATCHED) return Fail(ScriptError::NothingMatched);
   Fail(ScriptError::SystemError);
   return hr;
 }

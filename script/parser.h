@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/status.h"
+#include "script/command_set.h"
 #include "script/parameter_info.h"
 #include "script/scanner.h"
 #include "script/script_error.h"
@@ -56,6 +57,9 @@ class CParser {
 
   CXmlFile& GetDocument() { return m_document; }
 
+  // Where the print command writes; nowhere until set.
+  void SetOutput(OutputSink output) { m_output = std::move(output); }
+
   // Runs the description file at path: UTF-8 or UTF-16LE by its byte order
   // mark, else UTF-8 when the whole file is valid UTF-8, else Latin-1.
   // Returns S_OK when every statement executed; S_FALSE after a script error
@@ -64,13 +68,22 @@ class CParser {
   // command or function failed with.
   HRESULT RunDescriptionFile(const std::string& path);
 
-  // Selects the node that query names (an XPath expression; one leading "?"
-  // is dropped) and sets its text to value. Both are pasted as quoted
-  // strings into `select node "..."; set node "...";`, so the string escapes
-  // apply; a line that scans as anything but exactly those two statements is
-  // refused before anything runs (S_FALSE, the document untouched). Returns
-  // S_OK, S_FALSE after a script error, or a failure status.
-  HRESULT RunCommandLine(std::string_view query, std::string_view value);
+  // What a command-line run does with the nodes its query selects.
+  enum class QueryAction {
+    SetFirst,  // `select node "<query>"; set node "<value>";`
+    SetEvery,  // `set nodes "<query>" "<value>";`
+    GetFirst,  // `get child "<query>" text; print text;`
+    GetEvery,  // `get nodes "<query>" text; print text;`
+  };
+
+  // Runs the query (an XPath expression; one leading "?" is dropped) and
+  // the value as the statements of action, both pasted into them as quoted
+  // strings, so the string escapes apply (a Get action has no value); a
+  // line that scans as anything but exactly those statements is refused
+  // before anything runs (S_FALSE, the document untouched). Returns S_OK,
+  // S_FALSE after a script error, or a failure status.
+  HRESULT RunCommandLine(std::string_view query, std::string_view value,
+                         QueryAction action = QueryAction::SetFirst);
 
   // Commands executed successfully by the last run.
   uint32_t GetExecutedCount() const { return m_executedCount; }
@@ -171,6 +184,7 @@ class CParser {
   uint32_t m_firstRecentLine = 1;  // line number of m_recentLines.front()
 
   CXmlFile m_document;
+  OutputSink m_output;
   std::vector<std::string> m_arguments;
   VariableTable m_variables;
   // The parameter list of the statement being executed, kept so that its

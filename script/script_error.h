@@ -30,4 +30,5 @@ enum class ScriptError : uint32_t {
   ArgumentOutOfRange = 23,
   InvalidParameterType = 24,
   DivisionByZero = 25,
+  NothingMatched = 26,
 };

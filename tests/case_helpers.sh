@@ -63,3 +63,26 @@ round_trip() {
 # starts under Wine. unix_path WINDOWS_PATH: where Wine keeps that file.
 brindle_exe() { sed -n "s/^exec '[^']*' '\([^']*\)'.*/\1/p" "$BRINDLE"; }
 unix_path() { "$(dirname "$BRINDLE_CASE_HELPERS")/../tools/windows/wine-run.sh" --unix-path "$1"; }
+
+# require_xmlstarlet: skips the case (exit 77) where xmlstarlet, the peer
+# that cases compare edits with, is missing.
+require_xmlstarlet() {
+  command -v xmlstarlet >/dev/null || { echo "xmlstarlet is not installed"; exit 77; }
+}
+
+# same_as_peer MINE PEERS: prints "same as xmlstarlet" when the two
+# documents are equal once both are laid out afresh by brindle /indent
+# (whitespace between elements is the peer's own), else both layouts.
+same_as_peer() {
+  local mine theirs
+  # Through files rather than /dev/stdout, which the Windows program lacks.
+  "$BRINDLE" "$1" /output mine.laid-out /indent /display:none || return 1
+  "$BRINDLE" "$2" /output theirs.laid-out /indent /display:none || return 1
+  mine=$(cat mine.laid-out) theirs=$(cat theirs.laid-out)
+  rm mine.laid-out theirs.laid-out
+  if [[ $mine == "$theirs" ]]; then
+    echo "same as xmlstarlet"
+  else
+    printf 'differs from xmlstarlet:\n%s\n--- xmlstarlet:\n%s\n' "$mine" "$theirs"
+  fi
+}

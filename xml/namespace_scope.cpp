@@ -136,3 +136,51 @@ HRESULT RemoveNamespaceDeclaration(xmlNodePtr element, std::string_view prefix) 
   xmlFreeNs(declaration);
   return S_OK;
 }
+
+namespace {
+
+// The URI a namespace slot means: "" for none.
+const xmlChar* MeaningOf(const xmlNs* ns) {
+  return ns != nullptr && ns->href != nullptr ? ns->href : AsXmlChars("");
+}
+
+}  // namespace
+
+HRESULT KeepNamespaces(xmlNodePtr element) {
+  // Rebinds one slot whose prefix is looked up from scope.
+  const auto keep = [element](xmlNodePtr scope, xmlNsPtr* slot) -> HRESULT {
+    const xmlChar* prefix = *slot != nullptr ? (*slot)->prefix : nullptr;
+    const xmlChar* meaning = MeaningOf(*slot);
+    xmlNsPtr found = xmlSearchNs(scope->doc, scope, prefix);
+    if (!xmlStrEqual(MeaningOf(found), meaning)) {
+      // No declaration inside the subtree binds this prefix for the slot's
+      // node (it would have travelled along and still mean the same), so
+      // one on element covers exactly the nodes that relied on the old
+      // place's declaration.
+      found = xmlNewNs(element, meaning, prefix);
+      if (found == nullptr) return E_OUTOFMEMORY;
+    }
+    *slot = meaning[0] == 0 ? nullptr : found;
+    return S_OK;
+  };
+  xmlNodePtr node = element;
+  while (node != nullptr) {
+    if (node->type == XML_ELEMENT_NODE) {
+      HRESULT hr = keep(node, &node->ns);
+      for (xmlAttrPtr attribute = node->properties; SUCCEEDED(hr) && attribute != nullptr;
+           attribute = attribute->next) {
+        // An unprefixed attribute is in no namespace wherever it is.
+        if (attribute->ns != nullptr) hr = keep(node, &attribute->ns);
+      }
+      if (FAILED(hr)) return hr;
+      if (node->children != nullptr) {
+        node = node->children;
+        continue;
+      }
+    }
+    while (node != element && node->next == nullptr) node = node->parent;
+    if (node == element) break;
+    node = node->next;
+  }
+  return S_OK;
+}

@@ -42,3 +42,12 @@ HRESULT DeclareNamespace(_xmlNode* element, std::string_view prefix, std::string
 // Fails with XML_E_NAMESPACE_IN_USE, changing nothing, when that would leave
 // a prefixed element or attribute with its prefix undeclared.
 HRESULT RemoveNamespaceDeclaration(_xmlNode* element, std::string_view prefix);
+
+// After element was moved to another place of its document: binds every
+// element and attribute of its subtree to the declaration in scope at the
+// new place that gives it the namespace it had, and declares on element
+// each prefix (or the default namespace, or its absence: xmlns="") whose
+// meaning the new place lacks or changes, so that the saved text means
+// what the tree meant before the move. Declarations that the subtree
+// carries itself travelled with it and stay as they are.
+HRESULT KeepNamespaces(_xmlNode* element);

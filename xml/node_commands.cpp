@@ -1,7 +1,6 @@
 // The add, get, remove and set commands on the current node.
 #include <libxml/tree.h>
 
-#include <memory>
 #include <string>
 
 #include "xml/namespace_scope.h"
@@ -11,17 +10,6 @@
 #include "xml/xml_names.h"
 
 namespace {
-
-struct XmlStringFree {
-  void operator()(xmlChar* text) const { xmlFree(text); }
-};
-
-// The text of a node and its descendants (entity references expanded), an
-// attribute's value, whole.
-void ReadText(const xmlNode* node, std::string* text) {
-  std::unique_ptr<xmlChar, XmlStringFree> content(xmlNodeGetContent(node));
-  text->assign(content ? AsChars(content.get()) : "");
-}
 
 bool IsElement(const xmlNode* node) { return node != nullptr && node->type == XML_ELEMENT_NODE; }
 
@@ -53,43 +41,89 @@ xmlNodePtr CXmlFile::NewElement(const ElementName& name) {
   return xmlNewDocNode(m_doc.get(), name.ns, AsXmlChars(name.local), nullptr);
 }
 
-// Appends an element holding text (none when empty and kind is Text) to the
-// current node. Both arguments are checked before anything is added, so that
-// a refusal leaves the document unchanged.
-HRESULT CXmlFile::AppendNewElement(std::string_view name, std::string_view text, NodeKind kind,
-                                   xmlNodePtr* element) {
+HRESULT CXmlFile::FindParentFor(Placement place, NodeKind kind, xmlNodePtr* parent) {
   if (m_current == nullptr) return E_POINTER;
-  if (!CanHold(m_current, NodeKind::Element)) return XML_E_CANNOT_APPEND;
+  if (place == Placement::LastChild) {
+    if (!CanHold(m_current, kind)) return XML_E_CANNOT_APPEND;
+    *parent = m_current;
+    return S_OK;
+  }
+  if (m_current->type == XML_ATTRIBUTE_NODE || m_current->parent == nullptr) {
+    return XML_E_NO_PARENT;
+  }
+  if (!CanGoBeside(m_current, place == Placement::Before, kind, nullptr)) {
+    return XML_E_CANNOT_APPEND;
+  }
+  *parent = m_current->parent;
+  return S_OK;
+}
+
+// Appending keeps the child cursor and the attribute index right; a sibling
+// shifts the positions after it.
+void CXmlFile::Place(Placement place, xmlNodePtr parent, xmlNodePtr node) {
+  if (place == Placement::LastChild) {
+    AppendChild(parent, node);
+    return;
+  }
+  TreeChanged();
+  LinkBeside(m_current, node, place == Placement::Before);
+}
+
+// Places an element holding text (none when empty and kind is Text). Both
+// arguments are checked before anything is added, so that a refusal leaves
+// the document unchanged.
+HRESULT CXmlFile::PlaceNewElement(Placement place, std::string_view name, std::string_view text,
+                                  NodeKind kind, xmlNodePtr* element) {
+  xmlNodePtr parent = nullptr;
+  HRESULT hr = FindParentFor(place, NodeKind::Element, &parent);
+  if (FAILED(hr)) return hr;
   ElementName resolved;
-  HRESULT hr = ResolveElementName(m_current, name, &resolved);
+  hr = ResolveElementName(parent, name, &resolved);
   if (FAILED(hr)) return hr;
   if (!IsAcceptableContent(text, kind)) return Refuse(1);
   *element = NewElement(resolved);
   if (*element == nullptr) return E_OUTOFMEMORY;
-  AppendChild(m_current, *element);
+  Place(place, parent, *element);
   return AppendContent(*element, text, kind);
 }
 
-HRESULT CXmlFile::AddContent(std::string_view text, NodeKind kind) {
-  if (m_current == nullptr) return E_POINTER;
-  if (!CanHold(m_current, kind)) return XML_E_CANNOT_APPEND;
+HRESULT CXmlFile::PlaceContent(Placement place, std::string_view text, NodeKind kind) {
+  xmlNodePtr parent = nullptr;
+  const HRESULT hr = FindParentFor(place, kind, &parent);
+  if (FAILED(hr)) return hr;
   if (!IsAcceptableContent(text, kind)) return Refuse(0);
-  return AppendContent(m_current, text, kind);
+  if (kind == NodeKind::Text && text.empty()) return S_OK;
+  xmlNodePtr node = NewContentNode(m_doc.get(), kind, text);
+  if (node == nullptr) return E_OUTOFMEMORY;
+  Place(place, parent, node);
+  return S_OK;
 }
 
-HRESULT CXmlFile::AddElement(std::string_view name) {
+HRESULT CXmlFile::InsertElement(Placement side, std::string_view name, std::string_view text) {
   xmlNodePtr element = nullptr;
-  const HRESULT hr = AppendNewElement(name, {}, NodeKind::Text, &element);
+  const HRESULT hr = PlaceNewElement(side, name, text, NodeKind::Text, &element);
   if (SUCCEEDED(hr)) m_current = element;
   return hr;
 }
 
-HRESULT CXmlFile::AddText(std::string_view text) { return AddContent(text, NodeKind::Text); }
+HRESULT CXmlFile::InsertContent(Placement side, NodeKind kind, std::string_view text) {
+  return PlaceContent(side, text, kind);
+}
 
-HRESULT CXmlFile::AddComment(std::string_view text) { return AddContent(text, NodeKind::Comment); }
+HRESULT CXmlFile::AddElement(std::string_view name) {
+  return InsertElement(Placement::LastChild, name, {});
+}
+
+HRESULT CXmlFile::AddText(std::string_view text) {
+  return PlaceContent(Placement::LastChild, text, NodeKind::Text);
+}
+
+HRESULT CXmlFile::AddComment(std::string_view text) {
+  return PlaceContent(Placement::LastChild, text, NodeKind::Comment);
+}
 
 HRESULT CXmlFile::AddCDataSection(std::string_view text) {
-  return AddContent(text, NodeKind::CData);
+  return PlaceContent(Placement::LastChild, text, NodeKind::CData);
 }
 
 HRESULT CXmlFile::AddRoot(std::string_view name) {
@@ -109,17 +143,17 @@ HRESULT CXmlFile::AddRoot(std::string_view name) {
 
 HRESULT CXmlFile::AddChildElement(std::string_view name) {
   xmlNodePtr element = nullptr;
-  return AppendNewElement(name, {}, NodeKind::Text, &element);
+  return PlaceNewElement(Placement::LastChild, name, {}, NodeKind::Text, &element);
 }
 
 HRESULT CXmlFile::AddChildText(std::string_view name, std::string_view text) {
   xmlNodePtr element = nullptr;
-  return AppendNewElement(name, text, NodeKind::Text, &element);
+  return PlaceNewElement(Placement::LastChild, name, text, NodeKind::Text, &element);
 }
 
 HRESULT CXmlFile::AddChildCDataSection(std::string_view name, std::string_view text) {
   xmlNodePtr element = nullptr;
-  return AppendNewElement(name, text, NodeKind::CData, &element);
+  return PlaceNewElement(Placement::LastChild, name, text, NodeKind::CData, &element);
 }
 
 HRESULT CXmlFile::ResolveAttributeName(xmlNodePtr element, std::string_view name,
@@ -170,13 +204,13 @@ HRESULT CXmlFile::GetAttribute(std::string_view name, std::string* value) {
   }
   const xmlAttr* attribute = m_attributes.Find(m_current, resolved.ns, resolved.local);
   if (attribute == nullptr) return S_FALSE;
-  ReadText(reinterpret_cast<const xmlNode*>(attribute), value);
+  ReadNodeText(reinterpret_cast<const xmlNode*>(attribute), value);
   return S_OK;
 }
 
 HRESULT CXmlFile::GetText(std::string* text) {
   if (m_current == nullptr) return E_POINTER;
-  ReadText(m_current, text);
+  ReadNodeText(m_current, text);
   return S_OK;
 }
 
@@ -184,7 +218,7 @@ HRESULT CXmlFile::GetChildText(int32_t position, std::string* text) {
   if (m_current == nullptr) return E_POINTER;
   const xmlNode* child = m_children.ChildAt(m_current, position);
   if (child == nullptr) return XML_E_POSITION_OUT_OF_RANGE;
-  ReadText(child, text);
+  ReadNodeText(child, text);
   return S_OK;
 }
 
@@ -194,7 +228,7 @@ HRESULT CXmlFile::GetChildText(std::string_view expression, std::string* text) {
   const HRESULT hr = FindFrom(m_current, expression, &found);
   if (FAILED(hr)) return hr;
   if (found == nullptr) return S_FALSE;
-  ReadText(found, text);
+  ReadNodeText(found, text);
   return S_OK;
 }
 

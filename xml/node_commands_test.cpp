@@ -1,4 +1,5 @@
 // The add, get, remove and set commands, seen through the saved document.
+#include "xml/node_tree.h"
 #include "xml/xml_test_fixture.h"
 
 using NodeCommandsTest = XmlFileTest;
@@ -248,4 +249,75 @@ TEST_F(NodeCommandsTest, DeepDocuments) {
                {OP(SelectRoot()), OP(SetAttribute("xmlns", "u")), OP(SelectNode("//_:a[not(*)]")),
                 READ(GetText(&m_read)), OP(SelectRoot()), OP(SetText("x"))},
                "<a xmlns=\"u\">x</a> => deep"}});
+}
+
+TEST_F(NodeCommandsTest, InsertsBesideTheCurrentNode) {
+  const char* xml = "<r><a/><b/></r>";
+  ExpectRuns({
+      // The new element becomes current.
+      {xml,
+       {OP(SelectNode("/r/b")), OP(InsertElement(Placement::Before, "n", "")),
+        OP(SetAttribute("k", "v"))},
+       "<r><a/><n k=\"v\"/><b/></r>"},
+      {xml,
+       {OP(SelectNode("/r/a")), OP(InsertElement(Placement::After, "n", "t")), OP(SelectNext()),
+        OP(SetText("b"))},
+       "<r><a/><n>t</n><b>b</b></r>"},
+      // Content nodes leave the current node where it was.
+      {xml,
+       {OP(SelectNode("/r/a")), OP(InsertContent(Placement::Before, NodeKind::Comment, "c")),
+        OP(InsertContent(Placement::After, NodeKind::CData, "<d>")),
+        OP(InsertContent(Placement::After, NodeKind::Text, "t")), OP(SetText("a"))},
+       "<r><!--c--><a>a</a>t<![CDATA[<d>]]><b/></r>"},
+      // Positions count the inserted nodes.
+      {xml,
+       {OP(SelectNode("/r/a")), OP(SelectParent()), OP(SelectChild(1)),
+        OP(InsertContent(Placement::Before, NodeKind::Comment, "c")), OP(SelectParent()),
+        OP(SelectChild(2)), OP(SetText("b"))},
+       "<r><a/><!--c--><b>b</b></r>"},
+      {"<!--x--><r/>",
+       {OP(SelectRoot()), OP(InsertContent(Placement::Before, NodeKind::Comment, "c"))},
+       "<!--x-->\n<!--c-->\n<r/>"},
+  });
+}
+
+// Beside the document element go only comments and processing
+// instructions; the document and attributes have no siblings.
+TEST_F(NodeCommandsTest, InsertsOnlyWhereTheDocumentStaysWellFormed) {
+  const char* xml = "<r x=\"1\"><a/></r>";
+  ExpectRuns({
+      {xml,
+       {OP(SelectRoot()), OP(InsertContent(Placement::After, NodeKind::Text, "t"))},
+       "CANNOT_APPEND at step 1: unchanged"},
+      {xml,
+       {OP(SelectRoot()), OP(InsertContent(Placement::Before, NodeKind::CData, "t"))},
+       "CANNOT_APPEND at step 1: unchanged"},
+      {xml,
+       {OP(SelectRoot()), OP(InsertElement(Placement::Before, "s", ""))},
+       "CANNOT_APPEND at step 1: unchanged"},
+      {xml,
+       {OP(SelectNode("/r/@x")), OP(InsertElement(Placement::Before, "s", ""))},
+       "NO_PARENT at step 1: unchanged"},
+      {xml,
+       {OP(InsertContent(Placement::After, NodeKind::Comment, "c"))},
+       "NO_PARENT at step 0: unchanged"},
+      {xml,
+       {OP(SelectNode("/r/a")), OP(InsertContent(Placement::After, NodeKind::Comment, "-"))},
+       "E_INVALIDARG(0) at step 1: unchanged"},
+      {xml,
+       {OP(SelectNode("/r/a")), OP(InsertElement(Placement::After, "p:s", ""))},
+       "E_INVALIDARG(0) at step 1: unchanged"},
+      {xml,
+       {OP(SelectNode("/r/a")), OP(InsertElement(Placement::After, "s", "\x01"))},
+       "E_INVALIDARG(1) at step 1: unchanged"},
+  });
+}
+
+// An inserted element is named where it goes: in its parent's default
+// namespace, with the prefixes in scope there.
+TEST_F(NodeCommandsTest, InsertedElementsJoinTheNamespacesOfTheirParent) {
+  EXPECT_EQ("<r xmlns=\"urn:d\" xmlns:p=\"urn:p\"><n/><p:m/><a/></r>",
+            Run("<r xmlns=\"urn:d\" xmlns:p=\"urn:p\"><a/></r>",
+                {OP(SelectNode("/_:r/_:a")), OP(InsertElement(Placement::Before, "n", "")),
+                 OP(InsertElement(Placement::After, "p:m", ""))}));
 }

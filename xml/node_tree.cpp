@@ -2,12 +2,17 @@
 
 #include <libxml/tree.h>
 
+#include <memory>
 #include <string>
 
 #include "xml/xml_chars.h"
 #include "xml/xml_names.h"
 
 namespace {
+
+struct XmlStringFree {
+  void operator()(xmlChar* text) const { xmlFree(text); }
+};
 
 bool IsAcceptableNodeText(const xmlNode* node, std::string_view text) {
   switch (node->type) {
@@ -45,6 +50,20 @@ bool CanHold(const xmlNode* parent, NodeKind kind) {
          xmlDocGetRootElement(reinterpret_cast<const xmlDoc*>(parent)) == nullptr;
 }
 
+bool CanGoBeside(const xmlNode* anchor, bool before, NodeKind kind, const xmlNode* leaving) {
+  const xmlNode* parent = anchor->parent;
+  if (parent->type != XML_DOCUMENT_NODE || kind != NodeKind::Element) {
+    return CanHold(parent, kind);
+  }
+  const xmlNode* root = xmlDocGetRootElement(reinterpret_cast<const xmlDoc*>(parent));
+  if (root != nullptr && root != leaving) return false;
+  for (const xmlNode* after = before ? anchor : anchor->next; after != nullptr;
+       after = after->next) {
+    if (after->type == XML_DTD_NODE) return false;
+  }
+  return true;
+}
+
 xmlNodePtr NewContentNode(xmlDocPtr doc, NodeKind kind, std::string_view text) {
   const std::string content(text);
   switch (kind) {
@@ -59,6 +78,25 @@ xmlNodePtr NewContentNode(xmlDocPtr doc, NodeKind kind, std::string_view text) {
   return xmlNewDocText(doc, AsXmlChars(content));
 }
 
+bool HoldingKind(const xmlNode* node, NodeKind* kind) {
+  switch (node->type) {
+    case XML_ELEMENT_NODE:
+      *kind = NodeKind::Element;
+      return true;
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_ENTITY_REF_NODE:
+      *kind = NodeKind::Text;
+      return true;
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
+      *kind = NodeKind::Comment;
+      return true;
+    default:
+      return false;
+  }
+}
+
 void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
   child->parent = parent;
   child->prev = parent->last;
@@ -69,6 +107,31 @@ void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
     parent->children = child;
   }
   parent->last = child;
+}
+
+void LinkBeside(xmlNodePtr anchor, xmlNodePtr node, bool before) {
+  xmlNodePtr parent = anchor->parent;
+  node->parent = parent;
+  node->doc = anchor->doc;
+  if (before) {
+    node->prev = anchor->prev;
+    node->next = anchor;
+    if (anchor->prev != nullptr) {
+      anchor->prev->next = node;
+    } else {
+      parent->children = node;
+    }
+    anchor->prev = node;
+  } else {
+    node->prev = anchor;
+    node->next = anchor->next;
+    if (anchor->next != nullptr) {
+      anchor->next->prev = node;
+    } else {
+      parent->last = node;
+    }
+    anchor->next = node;
+  }
 }
 
 bool IsEditableNode(const xmlNode* node) {
@@ -97,9 +160,19 @@ void RemoveSubtree(xmlNodePtr node) {
   xmlFreeNode(node);
 }
 
-HRESULT ReplaceContent(xmlNodePtr node, std::string_view text) {
+void ReadNodeText(const xmlNode* node, std::string* text) {
+  std::unique_ptr<xmlChar, XmlStringFree> content(xmlNodeGetContent(node));
+  text->assign(content ? AsChars(content.get()) : "");
+}
+
+HRESULT CheckContent(const xmlNode* node, std::string_view text) {
   if (!IsEditableNode(node)) return XML_E_CANNOT_APPEND;
-  if (!IsAcceptableNodeText(node, text)) return E_INVALIDARG;
+  return IsAcceptableNodeText(node, text) ? S_OK : E_INVALIDARG;
+}
+
+HRESULT ReplaceContent(xmlNodePtr node, std::string_view text) {
+  const HRESULT checked = CheckContent(node, text);
+  if (checked != S_OK) return checked;
   const std::string content(text);
   if (node->type == XML_ATTRIBUTE_NODE) {
     // Looks the attribute up by namespace and name, which identify it, and

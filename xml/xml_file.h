@@ -30,6 +30,10 @@ struct _xmlNode;
 struct _xmlNs;
 enum class NodeKind;
 
+// Where a new or moved node goes, relative to a node: as its last child, or
+// as its previous or next sibling.
+enum class Placement { LastChild, Before, After };
+
 enum class SaveFlags : unsigned {
   None = 0,
   Indent = 1,         // lay elements out on indented lines
@@ -168,6 +172,52 @@ class CXmlFile {
   // a value outside the property's range: E_INVALIDARG (argument 1).
   HRESULT SetProperty(std::string_view name, std::string_view value);
 
+  // Every match: the expression is evaluated from the current node, and
+  // every node it selects is checked before any is changed, so that a
+  // refusal changes nothing. S_FALSE when it selects nothing.
+  // Sets the text of each as SetText does. A node in the content of another
+  // selected node is replaced with that content; when the current node is,
+  // there is none afterwards. E_INVALIDARG (argument 1) for a text that one
+  // of the nodes cannot hold; XML_E_CANNOT_APPEND for the document node.
+  HRESULT SetNodesText(std::string_view expression, std::string_view text);
+  // Removes each with its subtree, attributes included; a node inside
+  // another selected node goes with it, once. When the current node goes,
+  // the parent of the removed node that held it becomes current (the
+  // element of a removed attribute). XML_E_NO_PARENT for the document node.
+  HRESULT RemoveNodes(std::string_view expression);
+  // The text of each, as GetText reads it, in document order.
+  HRESULT GetNodesText(std::string_view expression, std::vector<std::string>* texts);
+
+  // Beside the current node, which must be a node with a parent
+  // (XML_E_NO_PARENT for the document and for an attribute), whose parent
+  // takes the new node (XML_E_CANNOT_APPEND otherwise: nothing but comments
+  // and processing instructions beside the document element).
+  // A new element holding text (none when empty) as the previous or next
+  // sibling; it becomes current. The name resolves where the element goes.
+  HRESULT InsertElement(Placement side, std::string_view name, std::string_view text);
+  // A new text, comment or CDATA section node (kind); the current node stays.
+  HRESULT InsertContent(Placement side, NodeKind kind, std::string_view text);
+
+  // Gives the current element or attribute a new qualified name
+  // (XML_E_CANNOT_RENAME for other nodes). The prefix must be declared in
+  // scope of the element (of an attribute's element); an unprefixed element
+  // joins the default namespace in scope, an unprefixed attribute has none.
+  // E_INVALIDARG (argument 0) for a name that is no XML name, an undeclared
+  // prefix, a namespace declaration's name, or the name of another attribute
+  // of the element.
+  HRESULT Rename(std::string_view name);
+
+  // Moves the current node to the place given by the first node that the
+  // expression, evaluated from the current node, selects: its last child, or
+  // its previous or next sibling. The moved node stays current and keeps
+  // what its names mean: declarations its subtree needs at the new place are
+  // added on it. S_FALSE when the expression selects nothing;
+  // XML_E_CANNOT_MOVE for the document, a document type, a place inside the
+  // node itself, beside the document or an attribute, or one that cannot
+  // hold the node's kind; an attribute moves only onto another element that
+  // has no attribute of its name.
+  HRESULT Move(Placement place, std::string_view expression);
+
   int BadArgument() const { return m_badArgument; }
 
  private:
@@ -200,9 +250,16 @@ class CXmlFile {
   // Node commands (node_commands.cpp).
   HRESULT ResolveElementName(_xmlNode* scope, std::string_view name, ElementName* resolved);
   _xmlNode* NewElement(const ElementName& name);
-  HRESULT AppendNewElement(std::string_view name, std::string_view text, NodeKind kind,
-                           _xmlNode** element);
-  HRESULT AddContent(std::string_view text, NodeKind kind);
+  // The node a new node goes into: the current node for LastChild, else its
+  // parent, with the checks of the insert commands.
+  HRESULT FindParentFor(Placement place, NodeKind kind, _xmlNode** parent);
+  void Place(Placement place, _xmlNode* parent, _xmlNode* node);
+  HRESULT PlaceNewElement(Placement place, std::string_view name, std::string_view text,
+                          NodeKind kind, _xmlNode** element);
+  HRESULT PlaceContent(Placement place, std::string_view text, NodeKind kind);
+  // The nodes the expression selects from the current node, or S_FALSE.
+  HRESULT SelectMatches(std::string_view expression, std::vector<_xmlNode*>* nodes);
+  HRESULT MoveAttribute(_xmlNode* target);
   HRESULT ResolveAttributeName(_xmlNode* element, std::string_view name, AttributeName* resolved);
   HRESULT RemoveChildNode(_xmlNode* child);
   HRESULT SetContent(_xmlNode* target, std::string_view text, int argument);

@@ -96,6 +96,8 @@ class XmlFileTest : public ::testing::Test {
                   {XML_E_NO_ATTRIBUTES, "NO_ATTRIBUTES"},
                   {XML_E_CANNOT_REMOVE, "CANNOT_REMOVE"},
                   {XML_E_NAMESPACE_IN_USE, "NAMESPACE_IN_USE"},
+                  {XML_E_CANNOT_MOVE, "CANNOT_MOVE"},
+                  {XML_E_CANNOT_RENAME, "CANNOT_RENAME"},
                   {XML_E_INVALID_SELECTION_NAMESPACES, "INVALID_NAMESPACES"}};
     if (hr == E_INVALIDARG) return "E_INVALIDARG(" + std::to_string(m_file.BadArgument()) + ")";
     for (const auto& entry : kNames) {

@@ -70,11 +70,12 @@ bool RegisterNamespaces(xmlXPathContextPtr context, xmlDocPtr doc, const Namespa
   return true;
 }
 
-}  // namespace
-
-HRESULT SelectFirstNode(xmlDocPtr doc, xmlNodePtr context_node, std::string_view expression,
-                        const NamespaceBindings& extra, xmlNodePtr* found) {
-  *found = nullptr;
+// Evaluates expression and gives its tree nodes in document order, at most
+// limit of them (0: every one).
+HRESULT SelectTreeNodes(xmlDocPtr doc, xmlNodePtr context_node, std::string_view expression,
+                        const NamespaceBindings& extra, size_t limit,
+                        std::vector<xmlNodePtr>* found) {
+  found->clear();
   // The library reads the expression up to its first NUL; anything after it
   // would be silently ignored.
   if (expression.find('\0') != std::string_view::npos) return XML_E_INVALID_XPATH;
@@ -103,9 +104,24 @@ HRESULT SelectFirstNode(xmlDocPtr doc, xmlNodePtr context_node, std::string_view
     // read nothing but their type.
     xmlNodePtr node = nodes->nodeTab[index];
     if (node->type != XML_NAMESPACE_DECL && IsTreeNode(node)) {
-      *found = node;
-      break;
+      found->push_back(node);
+      if (found->size() == limit) break;
     }
   }
   return S_OK;
+}
+
+}  // namespace
+
+HRESULT SelectFirstNode(xmlDocPtr doc, xmlNodePtr context_node, std::string_view expression,
+                        const NamespaceBindings& extra, xmlNodePtr* found) {
+  std::vector<xmlNodePtr> nodes;
+  const HRESULT hr = SelectTreeNodes(doc, context_node, expression, extra, 1, &nodes);
+  *found = nodes.empty() ? nullptr : nodes.front();
+  return hr;
+}
+
+HRESULT SelectNodes(xmlDocPtr doc, xmlNodePtr context_node, std::string_view expression,
+                    const NamespaceBindings& extra, std::vector<xmlNodePtr>* found) {
+  return SelectTreeNodes(doc, context_node, expression, extra, 0, found);
 }

@@ -28,3 +28,8 @@ using NamespaceBindings = std::vector<std::pair<std::string, std::string>>;
 // is a number, string or boolean, or E_OUTOFMEMORY.
 HRESULT SelectFirstNode(_xmlDoc* doc, _xmlNode* context, std::string_view expression,
                         const NamespaceBindings& extra, _xmlNode** found);
+
+// The same, giving every such node of the result in document order (none:
+// an empty list) instead of the first.
+HRESULT SelectNodes(_xmlDoc* doc, _xmlNode* context, std::string_view expression,
+                    const NamespaceBindings& extra, std::vector<_xmlNode*>* found);
