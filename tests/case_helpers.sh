@@ -46,7 +46,9 @@ writes_before_temporary() {
 # DOC with /preserve and nothing to do, and says whether DOC was left
 # alone (same bytes, same inode, same modification time); then applies
 # DESCRIPTION with /preserve, saving to edited.xml, and shows the lines
-# that changed as a unified diff, converted from ENCODING when given.
+# that changed as a unified diff, converted from ENCODING when given. A
+# carriage return shows as "\r", so that the diff reads the same on every
+# system (the runner turns a Windows program's CR LF output into LF).
 preserve_round_trip_and_edit() {
   local doc=$1 changes=$2 encoding=${3-} before after
   cp "$doc" original.copy
@@ -63,7 +65,7 @@ preserve_round_trip_and_edit() {
       <(iconv -f "$encoding" -t UTF-8 edited.xml)
   else
     diff -u --label "$doc" --label edited.xml "$doc" edited.xml
-  fi
+  fi | sed 's/\r$/\\r/'
   return 0
 }
 

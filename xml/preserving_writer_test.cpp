@@ -295,14 +295,16 @@ TEST_F(PreservingWriterTest, Encodings) {
 }
 
 TEST_F(PreservingWriterTest, WhatCannotBeWrittenBackFailsTheSave) {
-  // A redundant shift back to ASCII: the converter reads it and would never
-  // write it again.
-  EXPECT_EQ("save failed: 0x80BD0114",
-            Edit("<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>\n<a>\x1B(Bx</a>\n", {}));
-  EXPECT_FALSE(std::filesystem::exists(OutputPath()));
   // Preserve has no meaning with Indent.
   ASSERT_EQ(S_OK, m_file.Load(Write("<a/>"), LoadFlags::KeepSource));
   EXPECT_EQ(E_INVALIDARG, m_file.Save(OutputPath(), "", SaveFlags::Preserve | SaveFlags::Indent));
+  // A redundant shift back to ASCII: the converter reads it and would never
+  // write it again.
+  const std::string shifted =
+      Edit("<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>\n<a>\x1B(Bx</a>\n", {});
+  if (shifted == "load failed") GTEST_SKIP() << "this system has no ISO-2022-JP converter";
+  EXPECT_EQ("save failed: 0x80BD0114", shifted);
+  EXPECT_FALSE(std::filesystem::exists(OutputPath()));
 }
 
 TEST_F(PreservingWriterTest, DocumentsWithoutTheirTextAreWrittenAsUsual) {
