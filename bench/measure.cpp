@@ -2,11 +2,14 @@
 // resident memory in kilobytes, its exit status and its processor time
 // (user plus system) in seconds:
 //
-//   measure [-i <stdin-file>] [-o <stdout-file>] -- <program> [<argument>...]
+//   measure [-i <stdin-file>] [-o <stdout-file>] [-s <file>] -- <program> [<argument>...]
 //
 // The command runs without a shell, so that a peer's time holds no shell
 // start-up; -i and -o stand for the shell's redirections. Standard output
-// goes to /dev/null unless -o names a file; standard error is kept.
+// goes to /dev/null unless -o names a file; standard error is kept. -s
+// flushes the file to disk once the command has succeeded, inside the
+// timed span, as "command && sync <file>" would: a peer that does not
+// flush is made as durable as a program that does.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,8 +23,10 @@
 namespace {
 
 int Usage() {
-  std::fputs("usage: measure [-i <stdin-file>] [-o <stdout-file>] -- <program> [<argument>...]\n",
-             stderr);
+  std::fputs(
+      "usage: measure [-i <stdin-file>] [-o <stdout-file>] [-s <file>] -- <program> "
+      "[<argument>...]\n",
+      stderr);
   return 2;
 }
 
@@ -33,11 +38,21 @@ bool Redirect(const char* path, int flags, int target) {
   return true;
 }
 
+// What "sync <file>" does: the file's data and metadata to disk.
+bool Flush(const char* path) {
+  const int fd = open(path, O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool flushed = fsync(fd) == 0;
+  close(fd);
+  return flushed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const char* input = nullptr;
   const char* output = "/dev/null";
+  const char* flushed = nullptr;
   int first = 1;
   for (; first + 1 < argc; first += 2) {
     const std::string_view flag = argv[first];
@@ -45,6 +60,8 @@ int main(int argc, char** argv) {
       input = argv[first + 1];
     } else if (flag == "-o") {
       output = argv[first + 1];
+    } else if (flag == "-s") {
+      flushed = argv[first + 1];
     } else {
       break;
     }
@@ -74,9 +91,13 @@ int main(int argc, char** argv) {
     std::perror("wait4");
     return 1;
   }
+  int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (code == 0 && flushed != nullptr && !Flush(flushed)) {
+    std::perror(flushed);
+    code = 1;
+  }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   const auto seconds_of = [](const timeval& time) {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
   };

@@ -9,12 +9,14 @@
 # with -DBRINDLE_BENCH=ON; "make bench" does all of it). Settings from the
 # environment:
 #   BENCH_STARTUP_RUNS  timed runs per program in row 1 (default 51)
-#   BENCH_SMALL_RUNS    timed runs per program in rows 2 and 4 (default 21)
-#   BENCH_RUNS          timed runs per program in rows 3, 5 and 6 (default 5)
+#   BENCH_SMALL_RUNS    timed runs per program in rows 2 and 4 and on the
+#                       smaller documents in row 8 (default 21)
+#   BENCH_RUNS          timed runs per program in rows 3, 5, 6 and 7 and on
+#                       the 100 MB document in row 8 (default 5)
 #   BENCH_DIR           where the inputs go (default: $TMPDIR or /tmp); use a
 #                       real disk, as the flush to disk is part of the work
-#   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6 7"; "3c" runs
-#                       only the /preserve part of row 3)
+#   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6 7 8"; "3c"
+#                       runs only the /preserve part of row 3)
 #   BENCH_HASH_BYTES    size of the file hashed in row 6 (default 1 GiB)
 set -Eeuo pipefail
 trap 'echo "bench/run.sh: failed at line $LINENO" >&2' ERR
@@ -26,11 +28,13 @@ tools=$build/bench
 runs=${BENCH_RUNS:-5}
 small_runs=${BENCH_SMALL_RUNS:-21}
 startup_runs=${BENCH_STARTUP_RUNS:-51}
-rows=${BENCH_ROWS:-1 2 3 4 5 6 7}
+rows=${BENCH_ROWS:-1 2 3 4 5 6 7 8}
 hash_bytes=${BENCH_HASH_BYTES:-1073741824}
 
-for program in "$brindle" "$tools/floor" "$tools/generate" "$tools/measure" "$tools/canon"; do
-  if [[ ! -x $program ]]; then
+shim=$tools/flush_shim.so
+for program in "$brindle" "$tools/floor" "$tools/generate" "$tools/measure" "$tools/canon" \
+               "$shim"; do
+  if [[ ! -e $program ]]; then
     echo "missing $program: build with -DBRINDLE_BENCH=ON (make bench)" >&2
     exit 1
   fi
@@ -87,7 +91,7 @@ generate() { "$tools/generate" "$@"; }
 doc_small=$work/small.xml; records_small=$(generate document 200 "$doc_small")
 doc_1m=$work/1m.xml;       records_1m=$(generate document 1000000 "$doc_1m")
 doc_100m=$work/100m.xml
-if [[ " $rows " == *" 3 "* || " $rows " == *" 3c "* || " $rows " == *" 7 "* ]]; then
+if [[ " $rows " =~ " "(3|3c|7|8)" " ]]; then
   records_100m=$(generate document 100000000 "$doc_100m")
 fi
 value="Updated title"
@@ -100,14 +104,30 @@ query() { echo "/catalog/record[@id='r$(( ($1 + 1) / 2 ))']/title"; }
 # OUTPUT is the file the program writes (removed before every run, checked
 # once per row; a label that ends in "(reference)" is a yardstick doing
 # other work, whose output is not compared); MEASURE-ARGUMENTS are those of
-# bench/measure.
-labels=(); outputs=()
+# bench/measure. A program added with "edit LABEL SOURCE FILE
+# MEASURE-ARGUMENTS..." edits FILE in place instead, FILE being a fresh
+# copy of SOURCE before every run.
+labels=(); outputs=(); sources=()
 add() {
-  labels+=("$1"); outputs+=("$2")
+  labels+=("$1"); outputs+=("$2"); sources+=("")
   local quoted
   printf -v quoted '%q ' "${@:3}"
   eval "program_${#labels[@]}() { \"\$tools/measure\" $quoted; }"
 }
+edit() {
+  add "$1" "$3" "${@:4}"
+  sources[-1]=$2
+}
+forget_row() { labels=(); outputs=(); sources=(); }
+# The state before program K (from 1) runs: no output, or a fresh copy.
+prepare() {
+  local source=${sources[$1 - 1]} file=${outputs[$1 - 1]}
+  if [[ -n $source ]]; then cp "$source" "$file"; else rm -f "$file"; fi
+}
+
+# shimmed SETTING...: sets "shimmed_brindle" to the command that runs
+# brindle with the flush shim (bench/flush_shim.cpp) and those settings.
+shimmed() { shimmed_brindle=(env "LD_PRELOAD=$shim" "$@" "$brindle"); }
 
 # Canonical digest of a document, or the digest a hash program printed.
 fingerprint() {
@@ -128,12 +148,12 @@ run_row() {
   echo
   local reference=
   for ((i = 1; i <= n; ++i)); do
-    rm -f "${outputs[i - 1]}"
+    prepare "$i"
     local line
     line=$("program_$i")
     if [[ $(cut -d' ' -f3 <<<"$line") != 0 ]]; then
       echo "FAILED: ${labels[i - 1]} exited with $(cut -d' ' -f3 <<<"$line")"
-      labels=(); outputs=(); return 1
+      forget_row; return 1
     fi
     [[ $check == none || ${labels[i - 1]} == *"(reference)" ]] && continue
     local print
@@ -147,7 +167,7 @@ run_row() {
   for ((round = 0; round < count; ++round)); do
     for ((i = 0; i < n; ++i)); do
       local k=$(( (round + i) % n + 1 ))
-      rm -f "${outputs[k - 1]}"
+      prepare "$k"
       # No program pays for the write-back of another's output.
       sync
       echo "$k $("program_$k")" >>"$results"
@@ -177,7 +197,7 @@ run_row() {
       }
     }' "$results"
   echo
-  labels=(); outputs=()
+  forget_row
 }
 
 # --- the rows --------------------------------------------------------------
@@ -348,6 +368,48 @@ row_7() {
       -o "$out-xmlstarlet.xml" -- xmlstarlet ed -P -d "$all" "$doc_100m"
   run_row "Row 7b: remove nodes, every record of the 100 MB document" "$runs" document
   rm -f "$out"-*.xml
+}
+
+# Row 8: like with like. Every program edits a fresh copy of the document
+# in place. First durable: brindle's default save against each peer
+# followed by a flush of the file ("sync FILE"); then the work alone:
+# brindle with its flushes made no-ops against the peers as they are.
+row_8() {
+  local size doc records count x file=$work/edit.xml shell_script=$work/xmllint-in-place
+  for size in small 1m 100m; do
+    doc=$work/$size.xml
+    case $size in
+      small) records=$records_small count=$small_runs ;;
+      1m) records=$records_1m count=$small_runs ;;
+      100m) records=$records_100m count=$runs ;;
+    esac
+    x=$(query "$records")
+    printf 'cd %s\nset %s\nsave %s\nquit\n' "$x" "$value" "$file" >"$shell_script"
+    local label durable flush
+    shimmed BENCH_FLUSH=none
+    for durable in yes no; do
+      if [[ $durable == yes ]]; then
+        label="durable" flush=(-s "$file")
+        edit "brindle (its own flush)" "$doc" "$file" -- "$brindle" "$file" "?$x" "$value"
+      else
+        label="the work alone, nothing flushed" flush=()
+        edit "brindle, flushes disabled" "$doc" "$file" \
+            -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+      fi
+      local then=${flush[*]:+, then sync FILE}
+      has xmlstarlet && edit "xmlstarlet ed -L -P$then" "$doc" "$file" "${flush[@]}" \
+          -- xmlstarlet ed -L -P -u "$x" -v "$value" "$file"
+      has xmllint && edit "xmllint --shell save$then" "$doc" "$file" "${flush[@]}" \
+          -i "$shell_script" -- xmllint --huge --shell "$file"
+      has lxml && edit "lxml$then" "$doc" "$file" "${flush[@]}" \
+          -- "$python" "$here/peer_lxml.py" update "$file" "$x" "$value" "$file"
+      [[ $durable == yes ]] && edit "brindle, flushes disabled, then sync FILE" "$doc" \
+          "$file" "${flush[@]}" -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+      run_row "Row 8 ($label): one update in place, $(wc -c <"$doc")-byte document" \
+              "$count" document
+    done
+  done
+  rm -f "$file"
 }
 
 for row in $rows; do "row_$row"; done
