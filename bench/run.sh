@@ -10,12 +10,12 @@
 # environment:
 #   BENCH_STARTUP_RUNS  timed runs per program in row 1 (default 51)
 #   BENCH_SMALL_RUNS    timed runs per program in rows 2 and 4 and on the
-#                       smaller documents in row 8 (default 21)
+#                       smaller documents in rows 8 and 9 (default 21)
 #   BENCH_RUNS          timed runs per program in rows 3, 5, 6 and 7 and on
-#                       the 100 MB document in row 8 (default 5)
+#                       the 100 MB document in rows 8 and 9 (default 5)
 #   BENCH_DIR           where the inputs go (default: $TMPDIR or /tmp); use a
 #                       real disk, as the flush to disk is part of the work
-#   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6 7 8"; "3c"
+#   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6 7 8 9"; "3c"
 #                       runs only the /preserve part of row 3)
 #   BENCH_HASH_BYTES    size of the file hashed in row 6 (default 1 GiB)
 set -Eeuo pipefail
@@ -28,7 +28,7 @@ tools=$build/bench
 runs=${BENCH_RUNS:-5}
 small_runs=${BENCH_SMALL_RUNS:-21}
 startup_runs=${BENCH_STARTUP_RUNS:-51}
-rows=${BENCH_ROWS:-1 2 3 4 5 6 7 8}
+rows=${BENCH_ROWS:-1 2 3 4 5 6 7 8 9}
 hash_bytes=${BENCH_HASH_BYTES:-1073741824}
 
 shim=$tools/flush_shim.so
@@ -91,7 +91,7 @@ generate() { "$tools/generate" "$@"; }
 doc_small=$work/small.xml; records_small=$(generate document 200 "$doc_small")
 doc_1m=$work/1m.xml;       records_1m=$(generate document 1000000 "$doc_1m")
 doc_100m=$work/100m.xml
-if [[ " $rows " =~ " "(3|3c|7|8)" " ]]; then
+if [[ " $rows " =~ " "(3|3c|7|8|9)" " ]]; then
   records_100m=$(generate document 100000000 "$doc_100m")
 fi
 value="Updated title"
@@ -408,6 +408,40 @@ row_8() {
       run_row "Row 8 ($label): one update in place, $(wc -c <"$doc")-byte document" \
               "$count" document
     done
+  done
+  rm -f "$file"
+}
+
+# Row 9: how the save flushes, brindle alone, each run on a fresh copy
+# edited in place. The first program is brindle as built (write-back
+# started every 8 MiB, fsync at the end); the others change only that,
+# through the shim: other windows, no write-back before one final fsync or
+# fdatasync, and no flush of its own followed by "sync FILE".
+row_9() {
+  local size doc records count x file=$work/edit.xml window
+  for size in 1m 100m; do
+    doc=$work/$size.xml
+    case $size in
+      1m) records=$records_1m count=$small_runs ;;
+      100m) records=$records_100m count=$runs ;;
+    esac
+    x=$(query "$records")
+    edit "brindle as built" "$doc" "$file" -- "$brindle" "$file" "?$x" "$value"
+    shimmed BENCH_WRITEBACK=0
+    edit "no write-back, final fsync" "$doc" "$file" -- "${shimmed_brindle[@]}" "$file" "?$x" \
+        "$value"
+    shimmed BENCH_WRITEBACK=0 BENCH_FLUSH=fdatasync
+    edit "no write-back, final fdatasync" "$doc" "$file" \
+        -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+    for window in 1 4 8 32; do
+      shimmed BENCH_WRITEBACK=$((window << 20))
+      edit "write-back every $window MiB (shim)" "$doc" "$file" \
+          -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+    done
+    shimmed BENCH_FLUSH=none
+    edit "no flush, then sync FILE" "$doc" "$file" -s "$file" \
+        -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+    run_row "Row 9: how the save flushes, $(wc -c <"$doc")-byte document" "$count" document
   done
   rm -f "$file"
 }
