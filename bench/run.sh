@@ -82,7 +82,8 @@ has lxml && echo "- python lxml $("$python" -c 'import lxml.etree as e; print(".
 has md5sum && echo "- $(md5sum --version | sed -n 1p)"
 has openssl && echo "- $(openssl version)"
 echo "- timed runs per program: $startup_runs in row 1, $small_runs in rows 2 and 4," \
-     "$runs in rows 3, 5 and 6"
+     "$runs in rows 3, 5, 6 and 7; in rows 8 and 9, $small_runs on the smaller documents" \
+     "and $runs on the 100 MB one"
 echo
 
 # --- inputs ----------------------------------------------------------------
