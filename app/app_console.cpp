@@ -18,6 +18,7 @@ constexpr NamedValue kApplicationOptions[] = {
     {"all", kOptionAll},
     {"get", kOptionGet},
     {"ns", kOptionNamespace},
+    {"version", kOptionVersion},
 };
 
 constexpr char kDefaultEncoding[] = "utf-8";
@@ -28,7 +29,7 @@ constexpr char kUsage[] =
     "<xmlfile> [[<descfile>] | [<querystring> <value>]] [<args>...]\n"
     "\t[/batch] [/create] [/display [<level> [<mode>]]] [/encoding <value>]\n"
     "\t[/indent] [/nodeclaration] [/output <path>] [/all] [/get]\n"
-    "\t[/ns <prefix>=<uri>]... [/?]\n"
+    "\t[/ns <prefix>=<uri>]... [/version] [/?]\n"
     "\n"
     "Where:\n"
     "\n"
@@ -70,6 +71,7 @@ constexpr char kUsage[] =
     "                  are shown besides the text.\n"
     "  /ns            Binds a namespace prefix for <querystring>: /ns p=urn:x\n"
     "                  (repeatable; like the SelectionNamespaces property).\n"
+    "  /version       Displays the program's name and version.\n"
     "  /?             Displays this help message.\n";
 
 }  // namespace
@@ -95,6 +97,7 @@ std::span<const NamedValue> CConsole::GetApplicationOptions() const { return kAp
 int CConsole::OnPositional(int position, const std::string& text) {
   switch (position) {
     case 1:
+      m_documentGiven = true;
       // A path that cannot be resolved is refused rather than cut or
       // replaced: the run must never write to another file than meant.
       return AcceptPath(ResolvePath(text, &m_documentPath),
@@ -105,6 +108,7 @@ int CConsole::OnPositional(int position, const std::string& text) {
       return 0;
     case 3:
       m_value = DecodeUnmarkedText(text);
+      m_valueGiven = true;
       return 0;
     default:
       // Later arguments reach scripts as system variables.
@@ -178,6 +182,8 @@ void CConsole::Write(const std::string& text) {
 
 bool CConsole::Validate() {
   if (IsOptionSet(kOptionHelp)) return false;
+  // The version needs no document, and prints no matter what else is given.
+  if (IsOptionSet(kOptionVersion)) return true;
   if (!m_pathError.empty()) {
     SetValidationError(m_pathError, S_OK);
     return false;
@@ -208,6 +214,14 @@ bool CConsole::Validate() {
     SetValidationError("/get reads the query's text: give no value.", S_OK);
     return false;
   }
+  // A forgotten value, or an unquoted shell variable that was empty, would
+  // otherwise empty the node; an explicit "" still does.
+  if (!m_queryString.empty() && !IsOptionSet(kOptionGet) && !m_valueGiven) {
+    SetValidationError("a value must be specified.", S_OK);
+    return false;
+  }
+  // Without a document there is nothing to do: show how to name one.
+  if (!m_documentGiven) return false;
   m_quiet = IsOptionSet(kOptionGet) && !HasParameterErrors();
   if (m_outputPath.empty()) m_outputPath = m_documentPath;
   if (!IsOptionSet(kOptionEncoding)) m_encoding = kDefaultEncoding;

@@ -18,6 +18,7 @@ constexpr uint32_t kOptionOutput = 0x20005;
 constexpr uint32_t kOptionAll = 0x20006;
 constexpr uint32_t kOptionGet = 0x20007;
 constexpr uint32_t kOptionNamespace = 0x20008;
+constexpr uint32_t kOptionVersion = 0x20009;
 
 class CConsole : public CBaseConsole {
  public:
@@ -55,12 +56,14 @@ class CConsole : public CBaseConsole {
   bool AddNamespace(std::string_view prefix, std::string_view uri);
 
   uint32_t m_options = 0;
+  bool m_documentGiven = false;
   std::string m_documentPath;         // resolved
   std::string m_outputPath;           // resolved; defaults to the document path
   std::string m_descriptionFilePath;  // resolved, with /batch
   std::string m_secondArgument;       // as typed: a path stays bytes
   std::string m_queryString;          // as typed, decoded to UTF-8
   std::string m_value;                // as typed, decoded to UTF-8
+  bool m_valueGiven = false;          // "" is a value; no argument is none
   std::string m_encoding;
   std::string m_pathError;  // the first path that was too long, told by Validate
   std::string m_selectionNamespaces;

@@ -75,13 +75,17 @@ int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
   return kExitOpen;
 }
 
-// Prints the error of a failed script run: the engine's text as the error
-// line for a failure status, else the summary line and the engine's text.
+// Prints the error of a failed script run: for a failure status, the
+// engine's text as the error line when it names a line of a description
+// file (else it would only say "System error", and the summary says more),
+// then the status's text; for a script error, the summary line and the
+// engine's text.
 void ReportRunError(CConsole& console, CParser& parser, HRESULT result, const char* summary) {
   std::string message;
   parser.GetErrorMessage(&message);
   if (FAILED(result)) {
-    console.PrintError("%s", result, message.c_str());
+    const bool in_file = console.IsOptionSet(kOptionBatch);
+    console.PrintError("%s", result, in_file ? message.c_str() : summary);
   } else {
     console.PrintErrorText("%s", summary);
     console.PrintVerbatim(message + "\n\n");
@@ -186,8 +190,14 @@ int RunProgram(int argc, char** argv) {
   CConsole console;
   const CrashReportTargetScope crash_target(&console);
   console.ParseCommandLine(argc, argv);
-  console.PrintBanner();
+  // The version alone is the whole output, for scripts that read it.
+  const bool version = console.IsOptionSet(kOptionVersion);
+  if (!version) console.PrintBanner();
   if (console.ReportCommandLine()) return kExitCommandLine;
+  if (version) {
+    console.PrintTitle();
+    return kExitSaved;
+  }
 
   XmlLibrary xml_library;
   HRESULT hr = xml_library.Initialize();

@@ -99,7 +99,7 @@ expect "brindle pom.xml /n" /nodeclaration /ns
 expect "brindle pom.xml /IN" /indent
 expect "brindle pom.xml --o" --output
 expect "brindle pom.xml -c" -create
-expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --all --get --ns --display --help
+expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --all --get --ns --version --display --help
 expect_some "brindle pom.xml /" /batch /create /display /encoding /indent /nodeclaration /output /help "/?"
 expect_some "brindle pom.xml /b" /batch
 expect "brindle pom.xml -5" 

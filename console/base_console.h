@@ -67,6 +67,9 @@ class CBaseConsole : public CMessageWriter {
   // Writes a blank line when anything was written since the last one.
   void Separator();
 
+  // Prints the title line alone: the program's name and version, as the
+  // banner's first line.
+  void PrintTitle();
   // Prints the banner: the title with the version, the one-line
   // description and the copyright line, each when present, and a blank line.
   void PrintBanner();

@@ -85,6 +85,11 @@ constexpr StatusText kStatusTexts[] = {
      "The node cannot be moved there: into itself, beside the document or an attribute, or "
      "where its kind cannot go."},
     {static_cast<uint32_t>(XML_E_CANNOT_RENAME), "Only an element or an attribute can be renamed."},
+    {static_cast<uint32_t>(XML_E_NO_CURRENT_NODE),
+     "No node is selected: the query matched nothing."},
+    {static_cast<uint32_t>(XML_E_INVALID_NAME), "The name is not a valid XML name."},
+    {static_cast<uint32_t>(XML_E_UNDECLARED_NAME_PREFIX),
+     "The name's namespace prefix is not declared on the node or its ancestors."},
     {static_cast<uint32_t>(SCRIPT_E_NESTING_TOO_DEEP), "Function calls are nested too deeply."},
     {static_cast<uint32_t>(SCRIPT_E_UTF16BE_FILE),
      "The file is in UTF-16 big-endian, which is not supported; save it as UTF-8."},

@@ -15,6 +15,7 @@ TEST(StatusTextTest, NumberSuffixFollowsTheFacility) {
       {5, "Access is denied. (5)"},
       {E_INVALIDARG, "The parameter is incorrect. (87)"},
       {E_POINTER, "Invalid pointer (0x80004003)"},
+      {XML_E_NO_CURRENT_NODE, "No node is selected: the query matched nothing. (0x80BD0114)"},
       {DISP_E_TYPEMISMATCH, "Type mismatch. (0x80020005)"},
       {XML_E_UNSUPPORTED_ENCODING, "The encoding is not supported. (0x80BD0102)"},
   };
@@ -90,6 +91,9 @@ TEST(StatusTextTest, EveryNamedStatusHasAText) {
       XML_E_MARKUP_NOT_IN_ENCODING,
       XML_E_CANNOT_MOVE,
       XML_E_CANNOT_RENAME,
+      XML_E_NO_CURRENT_NODE,
+      XML_E_INVALID_NAME,
+      XML_E_UNDECLARED_NAME_PREFIX,
       SCRIPT_E_NESTING_TOO_DEEP,
       SCRIPT_E_UTF16BE_FILE,
       SCRIPT_E_FILE_TOO_LARGE,
