@@ -3,13 +3,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 
 #include "app/app_console.h"
 #include "console/crash_handler.h"
 #include "platform/document_lock.h"
 #include "platform/file.h"
-#include "platform/in_place_journal.h"
+#include "platform/half_written.h"
 #include "platform/interrupt_cleanup.h"
 #include "script/parser.h"
 #include "xml/xml_library.h"
@@ -177,11 +176,6 @@ int RunProgram(int argc, char** argv) {
   if (GetCrashReportSettings(&crash_settings)) InstallCrashHandler(crash_settings);
   // An interrupted run removes the temporary copy it was writing.
   InstallInterruptCleanup();
-  // A closed output pipe or a file size limit must end in a failed write,
-  // reported with its exit code, never in a process killed between load
-  // and save.
-  std::signal(SIGPIPE, SIG_IGN);
-  std::signal(SIGXFSZ, SIG_IGN);
   // The program's own locale stays "C" (numbers always use a full stop):
   // the two things that follow the user's locale, the character set of the
   // "text" output mode and the names in dates, read it where they need it,

@@ -45,6 +45,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # carry -DLIBXML_STATIC), never the build machine's.
 set(ENV{PKG_CONFIG_LIBDIR} "${BRINDLE_WINDOWS_DEPS_PREFIX}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
+# The .pc files name the prefix they were built for; --define-prefix takes
+# it from where they are found, so that a prefix copied elsewhere works.
+set(PKG_CONFIG_ARGN --define-prefix)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 

@@ -13,16 +13,13 @@
 
 #include "console/message_writer.h"
 #include "console/option_table.h"
+#include "platform/standard_output.h"
 
 // Display levels.
 constexpr uint32_t kDisplayNone = 1;
 constexpr uint32_t kDisplayProgress = 2;
 constexpr uint32_t kDisplayNormal = 4;
 constexpr uint32_t kDisplayVerbose = 8;
-
-// How text leaves the program: UTF-8 (the default), the character set of
-// the user's locale, or UTF-16LE.
-enum class OutputMode : uint32_t { Utf8, Locale, Utf16 };
 
 // Result codes of the parameter handlers: 0 or more accepted.
 constexpr int kUnknownParameter = -1;

@@ -14,6 +14,6 @@ class CConsoleVersionInfo : public CVersionInfo {
 
   // "<FileDescription> - Version <major>.<minor> (build <build>)", then
   // " [BETA]" for a pre-release build and ", 32-bit." for a 32-bit build on
-  // a 64-bit kernel. False when the record has no FileDescription.
+  // a 64-bit system. False when the record has no FileDescription.
   bool GetTitle(std::string* title) const;
 };

@@ -16,10 +16,10 @@ class RecordingWriter : public CMessageWriter {
 
 TEST(MessageWriterTest, ErrorsCarryTheirLabelAndTheSystemText) {
   RecordingWriter writer;
-  writer.PrintError("Could not open %s.", E_FILE_NOT_FOUND, "x.xml");
+  writer.PrintError("Could not save %s.", XML_E_UNSUPPORTED_ENCODING, "x.xml");
   writer.PrintError("Plain.", S_FALSE);
   EXPECT_EQ(
-      "ERROR: Could not open x.xml.\nThe system cannot find the file specified. (2)\n"
+      "ERROR: Could not save x.xml.\nThe encoding is not supported. (0x80BD0102)\n"
       "ERROR: Plain.\n",
       writer.output);
 }

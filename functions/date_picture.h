@@ -32,7 +32,9 @@ struct TimeNames {
 // Fills *names from the LC_TIME category of the named locale: "" is the
 // user's (from LC_ALL, LC_TIME and LANG), whatever locale the program runs
 // in. A locale that is not installed gives the English names of "C". Fails
-// only with E_OUTOFMEMORY.
+// only with E_OUTOFMEMORY. On Windows the names come from GetLocaleInfoEx:
+// "" is the user's default locale, "C" the invariant one, and a POSIX name
+// such as "de_DE.UTF-8" stands for "de-DE".
 HRESULT LoadTimeNames(const char* locale_name, TimeNames* names);
 
 // The most characters that a picture may produce.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <ctime>
 #include <iterator>
 
@@ -53,6 +54,30 @@ HRESULT LoadVersion(std::string_view file, CVersionInfo* info) {
   return hr;
 }
 
+// The UTC calendar of seconds since 1970, as gmtime_r fills it; false
+// beyond the calendar's years.
+bool ToUtc(int64_t seconds, std::tm* time) {
+  using namespace std::chrono;
+  // Some 30,000 years either way: std::chrono::year's range.
+  constexpr int64_t kLimit = int64_t{11'000'000} * 86400;
+  if (seconds > kLimit || seconds < -kLimit) return false;
+  const sys_seconds point{std::chrono::seconds(seconds)};
+  const sys_days day = floor<days>(point);
+  const year_month_day date(day);
+  if (!date.ok()) return false;
+  const hh_mm_ss clock(point - day);
+  *time = std::tm{};
+  time->tm_year = static_cast<int>(date.year()) - 1900;
+  time->tm_mon = static_cast<int>(static_cast<unsigned>(date.month())) - 1;
+  time->tm_mday = static_cast<int>(static_cast<unsigned>(date.day()));
+  time->tm_hour = static_cast<int>(clock.hours().count());
+  time->tm_min = static_cast<int>(clock.minutes().count());
+  time->tm_sec = static_cast<int>(clock.seconds().count());
+  time->tm_wday = static_cast<int>(weekday(day).c_encoding());
+  time->tm_yday = static_cast<int>((day - sys_days(date.year() / January / 1)).count());
+  return true;
+}
+
 // format with each run of '#' replaced by the next number, zero-padded to
 // the run's length; runs after the last number vanish.
 std::string FormatVersion(std::string_view format, const uint32_t (&numbers)[4]) {
@@ -78,14 +103,7 @@ std::string FormatVersion(std::string_view format, const uint32_t (&numbers)[4])
 }  // namespace
 
 std::string FileNameOf(std::string_view path) {
-  // The component starts after the last slash that is followed by anything
-  // but another slash, so a trailing slash stays with its component and a
-  // path made of slashes alone is its own name.
-  size_t start = 0;
-  for (size_t i = 0; i + 1 < path.size(); ++i) {
-    if (path[i] == '/' && path[i + 1] != '/') start = i + 1;
-  }
-  return std::string(path.substr(start));
+  return std::string(path.substr(FileNameOffset(path)));
 }
 
 HRESULT FullPathOf(std::string_view path, std::string* result) {
@@ -94,16 +112,12 @@ HRESULT FullPathOf(std::string_view path, std::string* result) {
 }
 
 HRESULT DirectoryOf(std::string_view path, std::string* result) {
-  // A resolved path is absolute and canonical: no trailing or doubled
-  // slashes, so its last slash ends the directory.
   std::string full;
   if (FAILED(ResolvePath(path, &full))) {
     result->clear();
     return S_OK;
   }
-  const size_t slash = full.rfind('/');
-  full.erase(slash == 0 ? 1 : slash);
-  *result = std::move(full);
+  *result = ParentFolder(full);
   return S_OK;
 }
 
@@ -158,7 +172,7 @@ HRESULT FileTimeText(std::string_view file, FileTimeKind kind, std::string_view 
   FileStatus status;
   HRESULT hr = ReadStatus(file, &status);
   if (FAILED(hr)) return hr;
-  std::time_t seconds = 0;
+  int64_t seconds = 0;
   switch (kind) {
     case FileTimeKind::LastWrite:
       seconds = status.last_write;
@@ -174,7 +188,7 @@ HRESULT FileTimeText(std::string_view file, FileTimeKind kind, std::string_view 
       break;
   }
   std::tm time;
-  if (gmtime_r(&seconds, &time) == nullptr) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  if (!ToUtc(seconds, &time)) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
 
   TimeNames names;
   std::string date;

@@ -10,13 +10,13 @@
 
 #include "platform/status.h"
 
-// The last component of path, as typed: "/" is the only separator and the
-// path need not exist.
+// The last component of path, as typed (FileNameOffset); the path need not
+// exist.
 std::string FileNameOf(std::string_view path);
 // The full path; empty when the path cannot be resolved. Always S_OK.
 HRESULT FullPathOf(std::string_view path, std::string* result);
-// The full path without its last component (the root stays "/"); empty when
-// the path cannot be resolved. Always S_OK.
+// The full path without its last component (ParentFolder: a root stays
+// whole); empty when the path cannot be resolved. Always S_OK.
 HRESULT DirectoryOf(std::string_view path, std::string* result);
 
 // The file version of the version resource of a PE file, formatted by the

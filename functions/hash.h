@@ -1,17 +1,16 @@
-// MD5 and SHA-1 digests of data and of whole files, computed by OpenSSL's
-// libcrypto (opened on first use, see crypto_library.h): the only place in
-// the program that uses it.
+// MD5 and SHA-1 digests of data and of whole files, computed by the system's
+// cryptographic service: OpenSSL's libcrypto (opened on first use, see
+// crypto_library.h), or on Windows CNG (bcrypt). This is the only place in
+// the program that uses either.
 //
 // CHashProvider holds the algorithm implementations fetched from the
-// library; CHashObject runs one computation at a time with them and keeps
+// service; CHashObject runs one computation at a time with them and keeps
 // the finished digest. An object is idle, computing (between Begin and
 // Finish) or finished (digest held). A failure in the middle of a
 // computation leaves it computing: a further Begin then fails with
 // ERROR_INVALID_STATE, so that a half-fed digest is never taken for a
 // whole one.
 #pragma once
-
-#include <openssl/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -20,9 +19,12 @@
 
 #include "platform/status.h"
 
-struct CryptoLibrary;
-
 enum class HashAlgorithm { Md5, Sha1 };
+
+// The system's implementation of one algorithm, and one computation with
+// it; each system defines them (hash_posix.cpp, hash_win32.cpp).
+struct HashMethod;
+struct HashComputation;
 
 class CHashProvider {
  public:
@@ -32,19 +34,17 @@ class CHashProvider {
   virtual ~CHashProvider();
 
   // Sets *method to the implementation of algorithm, fetched from the
-  // library on first use and held until the provider is destroyed, and
-  // *library to the library that runs it. Fails with
-  // HASH_E_LIBRARY_UNAVAILABLE when the library cannot be opened, and with
-  // HASH_E_ALGORITHM_UNAVAILABLE when its configuration offers no such
+  // service on first use and held until the provider is destroyed. Fails
+  // with HASH_E_LIBRARY_UNAVAILABLE when the library cannot be opened, and
+  // with HASH_E_ALGORITHM_UNAVAILABLE when its configuration offers no such
   // algorithm (MD5 in a FIPS-only setup, for instance).
-  HRESULT Acquire(HashAlgorithm algorithm, const CryptoLibrary** library, const EVP_MD** method);
+  HRESULT Acquire(HashAlgorithm algorithm, const HashMethod** method);
 
  private:
   struct MethodFree {
-    const CryptoLibrary* library;
-    void operator()(EVP_MD* method) const;
+    void operator()(HashMethod* method) const;
   };
-  std::unique_ptr<EVP_MD, MethodFree> m_methods[2];  // by HashAlgorithm
+  std::unique_ptr<HashMethod, MethodFree> m_methods[2];  // by HashAlgorithm
 };
 
 class CHashObject {
@@ -79,15 +79,21 @@ class CHashObject {
   static constexpr size_t kReadBlockSize = 1048576;
 
  private:
-  struct ContextFree {
-    const CryptoLibrary* library;
-    void operator()(EVP_MD_CTX* context) const;
+  struct ComputationFree {
+    void operator()(HashComputation* computation) const;
   };
-  static constexpr size_t kMaxDigestSize = 64;  // EVP_MAX_MD_SIZE
+  using Computation = std::unique_ptr<HashComputation, ComputationFree>;
+  static constexpr size_t kMaxDigestSize = 64;
+
+  // The system's part: starts a computation with method, adds to it, and
+  // ends it with its digest, of at most kMaxDigestSize bytes.
+  static HRESULT Start(const HashMethod* method, Computation* computation);
+  static HRESULT Add(HashComputation* computation, const void* data, size_t length);
+  static HRESULT End(HashComputation* computation, uint8_t* digest, size_t* length);
 
   CHashProvider* m_provider;
-  std::unique_ptr<EVP_MD_CTX, ContextFree> m_context;  // set exactly while computing
-  std::unique_ptr<uint8_t[]> m_read_buffer;            // kReadBlockSize bytes once a file was read
-  uint8_t m_value[kMaxDigestSize];                     // the digest: m_value_length bytes
+  Computation m_computation;                 // set exactly while computing
+  std::unique_ptr<uint8_t[]> m_read_buffer;  // kReadBlockSize bytes once a file was read
+  uint8_t m_value[kMaxDigestSize];           // the digest: m_value_length bytes
   size_t m_value_length = 0;
 };

@@ -1,5 +1,11 @@
 // File access for everyone above the platform layer: an owned descriptor and
 // the opens the program needs, with failures as statuses.
+//
+// A descriptor is the system's: on Windows the C runtime's, which owns the
+// file's HANDLE (_get_osfhandle). It is read and written here with the
+// Win32 calls, never through the runtime, so that no text mode ever
+// changes a byte. Files are opened by their UTF-16 names, long ones (beyond
+// MAX_PATH) in the \\?\ form.
 #pragma once
 
 #include <cstdint>
@@ -44,18 +50,37 @@ bool PathExists(const std::string& path);
 // Opens path for reading, whatever kind of file it is.
 HRESULT OpenForReading(const std::string& path, UniqueFd* fd);
 
+// How a file is going to be read.
+enum class ReadHint {
+  Any,
+  Sequential,  // once, from start to end
+};
+
 // Opens path for reading only when it is a regular file: a folder, a device
 // or a pipe fails with access denied, so that no reader waits or reads
-// forever. A missing file fails with file not found.
-HRESULT OpenRegularFileForReading(const std::string& path, UniqueFd* fd);
+// forever. A missing file fails with file not found. On Windows others may
+// only read the file meanwhile: a file that another program holds open for
+// writing fails with ERROR_SHARING_VIOLATION.
+HRESULT OpenRegularFileForReading(const std::string& path, UniqueFd* fd,
+                                  ReadHint hint = ReadHint::Any);
+
+// The size in bytes of the regular file open on fd; anything else fails
+// with access denied.
+HRESULT GetOpenFileSize(int fd, uint64_t* size);
 
 // Reads up to size bytes, retrying on signals. Returns the count read (0 at
 // the end of the file) or -1 with *status set.
 long ReadSome(int fd, void* buffer, size_t size, HRESULT* status);
 
+// Reads up to size bytes at offset, as ReadSome does; the descriptor's own
+// offset is left undefined.
+long ReadSomeAt(int fd, void* buffer, size_t size, uint64_t offset, HRESULT* status);
+
 // Writes all of data, retrying short writes and signals.
 HRESULT WriteAll(int fd, const void* data, size_t size);
 
+#ifndef _WIN32
+// For the in-place save, which Windows does not take (safe_file_writer.h).
 // Writes all of data at offset, retrying short writes and signals; the
 // descriptor's own offset does not move.
 HRESULT WriteAllAt(int fd, const void* data, size_t size, uint64_t offset);
@@ -75,3 +100,4 @@ HRESULT CopyFileBytes(int from, int to, uint64_t begin, uint64_t end, CopyWrites
 // File systems that cannot flush a folder, and descriptors that name a
 // folder without opening it, are not a failure.
 HRESULT SyncFolder(int folder);
+#endif

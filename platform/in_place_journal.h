@@ -17,17 +17,9 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/half_written.h"
 #include "platform/status.h"
 #include "platform/temporary_file.h"
-
-// S_OK when no journal exists for the file open on fd, or fd is not a
-// regular file; else FILE_E_HALF_WRITTEN, with *journal (when not null) set
-// to the journal's path.
-HRESULT CheckForInPlaceJournal(int fd, std::string* journal);
-
-// The same for the file at path (symbolic links followed); S_OK when
-// nothing is there.
-HRESULT FindInPlaceJournal(const std::string& path, std::string* journal);
 
 class CInPlaceJournal {
  public:

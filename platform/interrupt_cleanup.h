@@ -8,18 +8,28 @@
 // fixed storage, which the handler reads with async-signal-safe calls only.
 // SIGKILL cannot be caught: what it leaves, the next run cleans up
 // (temporary_file.h).
+//
+// On Windows the system itself deletes the temporary however the process
+// ends (it is marked for deletion until the save commits it), and Ctrl+C,
+// Ctrl+Break and the closing of the console end the process as they always
+// do, except that they wait while a save replaces the file.
 #pragma once
 
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/types.h>
 
 #include <string>
+#endif
 
 // Installs the handlers, except for signals that the process was started
 // with ignored (a background job's SIGINT, nohup's SIGHUP): those stay
-// ignored. Call once, early.
+// ignored. A closed output pipe (SIGPIPE) or a file size limit (SIGXFSZ)
+// then ends in a failed write, reported with its exit code, never in a
+// process killed between load and save. Call once, early.
 void InstallInterruptCleanup();
 
+#ifndef _WIN32
 // Removes every registered file now. Async-signal-safe, for the handlers of
 // faults, which end the process too.
 void RemoveRegisteredFiles();
@@ -44,6 +54,7 @@ class CRemoveOnInterrupt {
  private:
   int m_slot = -1;  // index into the fixed table, -1 when nothing is registered
 };
+#endif
 
 // Holds the interrupt signals back while it lives; one that arrives
 // meanwhile is acted on when it ends. For the steps that must not stop
@@ -55,6 +66,8 @@ class CDeferInterrupts {
   CDeferInterrupts(const CDeferInterrupts&) = delete;
   CDeferInterrupts& operator=(const CDeferInterrupts&) = delete;
 
+#ifndef _WIN32
  private:
   sigset_t m_previous;
+#endif
 };

@@ -1,10 +1,11 @@
 // The program's own version record: a VS_VERSIONINFO block generated at
-// build time from the project's version and compiled into the program.
-// Read it with CVersionInfo::LoadBlock.
+// build time from the project's version (tools/make_version_record.cpp).
+// On Windows it is the program's VERSIONINFO resource, read back through
+// the version API; elsewhere it is compiled into the program as data.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "platform/version_info.h"
 
-extern const uint8_t kProgramVersionRecord[];
-extern const size_t kProgramVersionRecordSize;
+// Loads the record into *info, as CVersionInfo::LoadBlock does; fails as
+// LoadBlock does, or with the status of reading the resource.
+HRESULT LoadProgramVersion(CVersionInfo* info);

@@ -24,18 +24,33 @@
 //
 // An interrupt signal removes the temporary (interrupt_cleanup.h); the
 // in-place overwrite holds interrupts back until the file is whole again.
+//
+// On Windows the system's own primitives do this: an existing target is
+// first opened for writing, which a read-only file, a folder or a file that
+// another program holds open without sharing its writing refuse, and a
+// device or a pipe is written directly. The content goes to a temporary
+// beside the target (".<name>.brindle-XXXXXX"), which the system deletes
+// however the process ends until the save commits it; FlushFileBuffers
+// takes it to disk, and ReplaceFileW puts it in the target's place, keeping
+// the target's attributes, security descriptor and creation time (with a
+// backup name, so that a replacement that fails halfway is undone), or
+// MoveFileExW with write-through names a new file. There is no in-place
+// route: hard links do not survive a save.
 #pragma once
-
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "platform/file.h"
+#ifndef _WIN32
+#include <sys/stat.h>
+
 #include "platform/interrupt_cleanup.h"
-#include "platform/status.h"
 #include "platform/temporary_file.h"
+#endif
+
+#include "platform/file.h"
+#include "platform/status.h"
 
 // What a failed save has to tell beyond its status; empty strings when
 // there is nothing to tell.
@@ -77,14 +92,29 @@ class CSafeFileWriter {
  private:
   enum class Route { Stream, NewFile, Replace, InPlace };
 
+  // Large enough that a big document is written in few system calls; left
+  // uninitialised, so that a small one touches only the pages it fills.
+  static constexpr size_t kBufferSize = 64 << 10;
+
+  HRESULT Flush();
+  // Writes to the stream, or to the temporary, unbuffered.
+  HRESULT WriteOut(const void* data, size_t size);
+
+  // What a save keeps differs from system to system, as in ninja's
+  // subprocess.h.
+#ifdef _WIN32
+  HRESULT CreateTemporary();
+  HRESULT PutInPlace();
+
+  std::string m_target;  // the target's path
+  bool m_exists = false;
+  UniqueFd m_temp;  // marked for deletion until Commit puts it in place
+  std::string m_tempPath;
+#else
   HRESULT OpenNewFile(const std::string& target);
   HRESULT OpenExisting(const std::string& target, bool is_link);
   HRESULT LocateTarget(const std::string& target);
   bool TargetUnchanged() const;
-  HRESULT Flush();
-  // Writes to the stream, or to the temporary, unbuffered, starting the
-  // temporary's write-back to disk every kWritebackChunk bytes.
-  HRESULT WriteOut(const void* data, size_t size);
   HRESULT FinishStream();
   bool GiveTemporaryTheTargetsRights();
   HRESULT RenameIntoPlace();
@@ -92,8 +122,6 @@ class CSafeFileWriter {
   HRESULT ReserveSpace(int file, uint64_t old_size);
   HRESULT Overwrite(int file, uint64_t old_size);
 
-  Route m_route = Route::NewFile;
-  UniqueFd m_stream;  // Route::Stream: where the content goes
   UniqueFd m_target;  // an existing target, opened as ">>" opens it
   struct stat m_targetStatus {};
   UniqueFd m_folder;  // the folder that really holds the target
@@ -102,10 +130,13 @@ class CSafeFileWriter {
   bool m_createdTarget = false;  // opening a dangling link created the target
   CRemoveOnInterrupt m_createdCleanup;
   CTemporaryFile m_temp;
+  uint64_t m_written = 0;         // bytes written to the temporary
+  uint64_t m_writebackStart = 0;  // the first byte whose write-back is not started
+#endif
+  Route m_route = Route::NewFile;
+  UniqueFd m_stream;  // Route::Stream: where the content goes
   SaveReport m_report;
   std::unique_ptr<char[]> m_buffer;  // kBufferSize bytes, allocated by Open
   size_t m_used = 0;
-  uint64_t m_written = 0;         // bytes written to the temporary
-  uint64_t m_writebackStart = 0;  // the first byte whose write-back is not started
   HRESULT m_status = S_OK;
 };

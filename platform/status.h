@@ -11,12 +11,27 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+// Windows defines the status type, the Win32 error codes and the common
+// statuses itself (winerror.h), as macros with exactly the values below; the
+// program takes the system's definitions, so that its own code and the
+// Windows headers can meet in one file, and defines only what the system
+// lacks. HRESULT is declared as winnt.h declares it.
+#include <_mingw.h>
+#ifndef _HRESULT_DEFINED
+#define _HRESULT_DEFINED
+typedef long HRESULT;
+#endif
+#include <winerror.h>
+#else
 using HRESULT = int32_t;
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 
 constexpr uint32_t FACILITY_WIN32 = 7;
+#endif
+
 // Statuses of this program's own: the XML layer, the script engine, and
 // operating-system errors that have no Win32 counterpart.
 constexpr uint32_t FACILITY_BRINDLE = 0xBD;
@@ -30,6 +45,7 @@ constexpr uint32_t StatusFacility(HRESULT hr) {
 }
 constexpr uint32_t StatusCode(HRESULT hr) { return static_cast<uint32_t>(hr) & 0xFFFFu; }
 
+#ifndef _WIN32
 constexpr HRESULT HRESULT_FROM_WIN32(uint32_t code) {
   return code == 0 ? 0 : MakeFailure(FACILITY_WIN32, code);
 }
@@ -62,7 +78,6 @@ constexpr uint32_t ERROR_FILE_TOO_LARGE = 223;
 constexpr uint32_t ERROR_NO_MORE_ITEMS = 259;
 constexpr uint32_t ERROR_IO_DEVICE = 1117;
 constexpr uint32_t ERROR_DISK_QUOTA_EXCEEDED = 1295;
-constexpr uint32_t ERROR_RPC_S_ZERO_DIVIDE = 1767;  // RPC_S_ZERO_DIVIDE
 constexpr uint32_t ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr uint32_t ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
@@ -78,6 +93,13 @@ constexpr HRESULT E_HANDLE = HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE);
 constexpr HRESULT E_OUTOFMEMORY = HRESULT_FROM_WIN32(ERROR_OUTOFMEMORY);
 constexpr HRESULT E_INVALIDARG = HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
 constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u);
+#elif !defined(ERROR_DISK_QUOTA_EXCEEDED)
+// mingw-w64's winerror.h lacks this one.
+constexpr uint32_t ERROR_DISK_QUOTA_EXCEEDED = 1295;
+#endif
+
+// Win32 codes and statuses under names of the program's own.
+constexpr uint32_t ERROR_RPC_S_ZERO_DIVIDE = 1767;  // RPC_S_ZERO_DIVIDE
 constexpr HRESULT E_FILE_NOT_FOUND = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 constexpr HRESULT E_ACCESS_DENIED = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
 constexpr HRESULT E_ZERO_DIVIDE = HRESULT_FROM_WIN32(ERROR_RPC_S_ZERO_DIVIDE);
@@ -103,9 +125,9 @@ constexpr HRESULT XML_E_CANNOT_REMOVE = MakeFailure(FACILITY_BRINDLE, 0x110);
 constexpr HRESULT XML_E_MARKUP_NOT_IN_ENCODING = MakeFailure(FACILITY_BRINDLE, 0x111);
 constexpr HRESULT XML_E_CANNOT_MOVE = MakeFailure(FACILITY_BRINDLE, 0x112);
 constexpr HRESULT XML_E_CANNOT_RENAME = MakeFailure(FACILITY_BRINDLE, 0x113);
-constexpr HRESULT XML_E_NO_CURRENT_NODE = MakeFailure(FACILITY_BRINDLE, 0x114);
-constexpr HRESULT XML_E_INVALID_NAME = MakeFailure(FACILITY_BRINDLE, 0x115);
-constexpr HRESULT XML_E_UNDECLARED_NAME_PREFIX = MakeFailure(FACILITY_BRINDLE, 0x116);
+constexpr HRESULT XML_E_NO_CURRENT_NODE = MakeFailure(FACILITY_BRINDLE, 0x116);
+constexpr HRESULT XML_E_INVALID_NAME = MakeFailure(FACILITY_BRINDLE, 0x117);
+constexpr HRESULT XML_E_UNDECLARED_NAME_PREFIX = MakeFailure(FACILITY_BRINDLE, 0x118);
 
 // The script engine's own statuses.
 constexpr HRESULT SCRIPT_E_NESTING_TOO_DEEP = MakeFailure(FACILITY_BRINDLE, 0x201);

@@ -1,7 +1,7 @@
 #include "platform/status_text.h"
 
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -124,18 +124,16 @@ bool IsWin32Code(HRESULT status) {
 
 bool GetSystemText(HRESULT status, std::string* text) {
   if (status == S_OK || status == S_FALSE) return false;
-  const char* found = nullptr;
-  if (IsWin32Code(status)) {
-    found = FindText(std::begin(kWin32Texts), std::end(kWin32Texts), StatusCode(status));
-  } else if (StatusFacility(status) == FACILITY_ERRNO) {
-    // glibc's own English description, whatever LC_MESSAGES says.
-    found = strerrordesc_np(static_cast<int>(StatusCode(status)));
-    if (found == nullptr) found = "Unknown operating system error.";
-  } else {
-    found =
-        FindText(std::begin(kStatusTexts), std::end(kStatusTexts), static_cast<uint32_t>(status));
+  std::string found;
+  if (!GetOperatingSystemText(status, &found)) {
+    const char* own =
+        IsWin32Code(status)
+            ? FindText(std::begin(kWin32Texts), std::end(kWin32Texts), StatusCode(status))
+            : FindText(std::begin(kStatusTexts), std::end(kStatusTexts),
+                       static_cast<uint32_t>(status));
+    if (own == nullptr) return false;
+    found = own;
   }
-  if (found == nullptr) return false;
 
   char suffix[32];
   if (IsWin32Code(status)) {
@@ -143,7 +141,7 @@ bool GetSystemText(HRESULT status, std::string* text) {
   } else {
     std::snprintf(suffix, sizeof suffix, " (0x%08X)", static_cast<uint32_t>(status));
   }
-  *text = found;
+  *text = std::move(found);
   *text += suffix;
   return true;
 }

@@ -3,18 +3,29 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
+// Creates a directory of its own under the system's temporary folder, named
+// prefix and a random number; empty when none can be made.
+inline std::string MakeUniqueTempDir(std::string_view prefix) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() / (std::string(prefix) + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) return candidate.string();
+  }
+  return {};
+}
+
 class TestTempDir {
  public:
-  TestTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brindle-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
+  TestTempDir() : m_path(MakeUniqueTempDir("brindle-")) {
     EXPECT_FALSE(m_path.empty()) << "cannot create a temporary directory";
   }
   TestTempDir(const TestTempDir&) = delete;

@@ -1,12 +1,5 @@
 #include "platform/text_encoding.h"
 
-#include <iconv.h>
-#include <langinfo.h>
-#include <locale.h>
-
-#include <algorithm>
-#include <cerrno>
-
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -141,71 +134,6 @@ std::string Utf8ToUtf16Le(std::string_view text) {
   return out;
 }
 
-std::string Utf8ToLocaleCharset(std::string_view text) {
-  // From LC_ALL, LC_CTYPE or LANG, as setlocale(LC_CTYPE, "") would take it;
-  // ASCII when they name no locale there is.
-  static const std::string charset = [] {
-    const locale_t user = newlocale(LC_CTYPE_MASK, "", nullptr);
-    if (user == nullptr) return std::string("ANSI_X3.4-1968");
-    std::string name = nl_langinfo_l(CODESET, user);
-    freelocale(user);
-    return name;
-  }();
-  iconv_t converter = iconv_open(charset.c_str(), "UTF-8");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
-  std::string out;
-  out.reserve(text.size());
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t start = pos;
-    NextCodePoint(text, &pos);
-    char in_buffer[4];
-    const size_t in_length = pos - start;
-    text.copy(in_buffer, in_length, start);
-    char* in = in_buffer;
-    size_t in_left = in_length;
-    char out_buffer[16];
-    char* converted = out_buffer;
-    size_t out_left = sizeof out_buffer;
-    if (iconv(converter, &in, &in_left, &converted, &out_left) == static_cast<size_t>(-1)) {
-      iconv(converter, nullptr, nullptr, nullptr, nullptr);
-      out += '?';
-    } else {
-      out.append(out_buffer, sizeof out_buffer - out_left);
-    }
-  }
-  iconv_close(converter);
-  return out;
-}
-
-CCharsetProbe::CCharsetProbe(const std::string& charset)
-    : m_converter(iconv_open(charset.c_str(), "UTF-8")) {}
-
-CCharsetProbe::~CCharsetProbe() {
-  if (IsOpen()) iconv_close(static_cast<iconv_t>(m_converter));
-}
-
-bool CCharsetProbe::IsOpen() const { return m_converter != reinterpret_cast<void*>(-1); }
-
-bool CCharsetProbe::CanHold(std::string_view text) {
-  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) return true;
-  const auto converter = static_cast<iconv_t>(m_converter);
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(text.data());
-  size_t in_left = text.size();
-  while (in_left > 0) {
-    char out_buffer[256];
-    char* out = out_buffer;
-    size_t out_left = sizeof out_buffer;
-    // A full buffer only means there is more to convert.
-    if (iconv(converter, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) &&
-        errno != E2BIG) {
-      return false;
-    }
-  }
-  return true;
-}
-
 size_t CountCharacters(std::string_view text) {
   size_t count = 0;
   size_t pos = 0;
@@ -222,5 +150,41 @@ std::string ReplaceInvalidUtf8(std::string_view text) {
   out.reserve(text.size() + 16);
   size_t pos = 0;
   while (pos < text.size()) AppendUtf8(NextCodePoint(text, &pos), &out);
+  return out;
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = static_cast<char32_t>(text[i]);
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+        const char32_t low = static_cast<char32_t>(text[i + 1]);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+          c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+          ++i;
+        }
+      }
+    }
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = kReplacement;
+    AppendUtf8(c, &out);
+  }
+  return out;
+}
+
+std::wstring Utf8ToWide(std::string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const char32_t c = NextCodePoint(text, &pos);
+    if (sizeof(wchar_t) == 2 && c >= 0x10000) {
+      out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<wchar_t>(c);
+    }
+  }
   return out;
 }

@@ -1,8 +1,5 @@
 #include "platform/version_info.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -10,7 +7,6 @@
 
 #include "platform/ascii_case.h"
 #include "platform/file.h"
-#include "platform/system_error.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -139,10 +135,8 @@ class PeFile {
 
 HRESULT PeFile::Open(const std::string& path) {
   HRESULT hr = OpenRegularFileForReading(path, &m_fd);
+  if (SUCCEEDED(hr)) hr = GetOpenFileSize(m_fd.Get(), &m_size);
   if (FAILED(hr)) return hr;
-  struct stat status;
-  if (fstat(m_fd.Get(), &status) != 0) return StatusFromLastError();
-  m_size = static_cast<uint64_t>(status.st_size);
 
   // Up to the PE signature, anything unexpected means another kind of file.
   std::string bytes;
@@ -181,10 +175,9 @@ HRESULT PeFile::Open(const std::string& path) {
 HRESULT PeFile::ReadAt(uint64_t offset, size_t size, std::string* out) const {
   if (offset > m_size || size > m_size - offset) return kBadFormat;
   out->resize(size);
-  if (lseek(m_fd.Get(), static_cast<off_t>(offset), SEEK_SET) < 0) return StatusFromLastError();
   for (size_t done = 0; done < size;) {
     HRESULT hr = S_OK;
-    const long count = ReadSome(m_fd.Get(), out->data() + done, size - done, &hr);
+    const long count = ReadSomeAt(m_fd.Get(), out->data() + done, size - done, offset + done, &hr);
     if (count < 0) return hr;
     if (count == 0) return kBadFormat;  // the file shrank while we read it
     done += static_cast<size_t>(count);

@@ -1,11 +1,10 @@
 #include "platform/version_info.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "platform/file.h"
 #include "platform/test_pe_image.h"
@@ -174,12 +173,16 @@ TEST(VersionInfoTest, NoDamageReadsOutOfBounds) {
   TestTempDir dir;
   const std::string image = Image(true, Block());
   const std::string path = dir.Write("fuzz.exe", image);
-  // Patched in place: writing a whole file each time is far slower.
-  const UniqueFd fd(open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  ASSERT_TRUE(fd.IsValid());
+  // Patched in place: writing a whole file each time is far slower. Closed
+  // at once: a reader may need the file to itself (Windows' sharing).
+  const auto patch = [&path](size_t at, char value) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(at));
+    return static_cast<bool>(file.write(&value, 1));
+  };
   for (size_t at = 0; at < image.size(); ++at) {
     for (const char value : {'\x00', '\x7F', '\x80', '\xFF'}) {
-      ASSERT_EQ(1, pwrite(fd.Get(), &value, 1, static_cast<off_t>(at)));
+      ASSERT_TRUE(patch(at, value));
       CVersionInfo info;
       const HRESULT hr = info.Load(path);
       ASSERT_NE(std::end(outcomes), std::find(std::begin(outcomes), std::end(outcomes), hr))
@@ -187,11 +190,11 @@ TEST(VersionInfoTest, NoDamageReadsOutOfBounds) {
       std::string text;
       for (const auto& [name, ignored] : kStrings) info.GetStringValue(name, &text);
     }
-    ASSERT_EQ(1, pwrite(fd.Get(), &image[at], 1, static_cast<off_t>(at)));
+    ASSERT_TRUE(patch(at, image[at]));
   }
   // Cut before its signature is complete, the file is no PE file.
   for (size_t size = image.size(); size-- > 0;) {
-    ASSERT_EQ(0, ftruncate(fd.Get(), static_cast<off_t>(size)));
+    std::filesystem::resize_file(path, size);
     CVersionInfo info;
     EXPECT_EQ(size < test_pe::kPeHeader + 4 ? kNoResourceSection : kBadFormat, info.Load(path))
         << "cut at " << size;

@@ -3,6 +3,7 @@
 // whole scripts; and the abbreviations that were typed before them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -60,8 +61,9 @@ class StatementFormsTest : public ScriptTest {
   // Runs script on the document xml; returns ErrorAt's outcome, then the
   // document saved without declaration.
   std::string RunOn(std::string_view xml, std::string_view script) {
-    const std::string path = m_temp.Write("doc.xml", xml);
-    // The script loads the document itself, since Run starts from an empty one.
+    // The script loads the document itself, since Run starts from an empty
+    // one; "/" separators, as a backslash would start an escape in its string.
+    const std::string path = std::filesystem::path(m_temp.Write("doc.xml", xml)).generic_string();
     const std::string outcome = ErrorAt("load \"" + path + "\";\n" + std::string(script));
     const std::string saved = m_temp.PathOf("saved.xml");
     if (m_parser.GetDocument().Save(saved, "", SaveFlags::NoDeclaration) != S_OK) {

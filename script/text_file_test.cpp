@@ -1,7 +1,6 @@
 #include "script/text_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "script/script_test_fixture.h"
 
@@ -70,19 +69,4 @@ TEST_F(TextFileTest, RefusesWhatItCannotRead) {
   EXPECT_EQ(SCRIPT_E_UTF16BE_FILE, ReadLines(m_temp.Write("be.txt", "\xFE\xFF\0a"), &lines));
   EXPECT_EQ(E_FILE_NOT_FOUND, ReadLines(m_temp.PathOf("missing.txt"), &lines));
   EXPECT_EQ(E_ACCESS_DENIED, ReadLines(m_temp.Path(), &lines));
-}
-
-// A pipe can be read only once; the run and its error listing still work.
-TEST_F(TextFileTest, RunsAScriptFromAPipe) {
-  int ends[2];
-  ASSERT_EQ(0, pipe(ends));
-  const std::string script = "var x = 1;\nvar y = \"open;\n";
-  ASSERT_EQ(static_cast<ssize_t>(script.size()), write(ends[1], script.data(), script.size()));
-  close(ends[1]);
-  const HRESULT result = m_parser.RunDescriptionFile("/dev/fd/" + std::to_string(ends[0]));
-  close(ends[0]);
-  const RunOutcome outcome = Outcome(result);
-  EXPECT_EQ("Matching quote missing in line 2.", outcome.message);
-  EXPECT_NE(std::string::npos, outcome.listing.find("   2: var y = \"open;\n              ^"))
-      << outcome.listing;
 }

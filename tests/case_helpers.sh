@@ -42,6 +42,28 @@ writes_before_temporary() {
   rm -r "$folder"
 }
 
+# round_trip ENCODING...: saves doc.xml in each encoding and reads it back,
+# printing both exit codes, and says when the text that comes back differs
+# from doc.xml's (characters an encoding lacks come back from references).
+round_trip() {
+  "$BRINDLE" doc.xml /output:expected.xml /display:none
+  local encoding saved
+  for encoding in "$@"; do
+    cp doc.xml saved.xml
+    "$BRINDLE" saved.xml "/encoding:$encoding" /display:none
+    saved=$?
+    "$BRINDLE" saved.xml /output:back.xml /display:none
+    echo "$encoding: saved $saved, read back $?"
+    cmp -s back.xml expected.xml || echo "$encoding: the text changed"
+  done
+  rm saved.xml back.xml expected.xml
+}
+
+# Windows only. brindle_exe: the Linux path of the brindle.exe that $BRINDLE
+# starts under Wine. unix_path WINDOWS_PATH: where Wine keeps that file.
+brindle_exe() { sed -n "s/^exec '[^']*' '\([^']*\)'.*/\1/p" "$BRINDLE"; }
+unix_path() { "$(dirname "$BRINDLE_CASE_HELPERS")/../tools/windows/wine-run.sh" --unix-path "$1"; }
+
 # require_xmlstarlet: skips the case (exit 77) where xmlstarlet, the peer
 # that cases compare edits with, is missing.
 require_xmlstarlet() {
@@ -53,8 +75,11 @@ require_xmlstarlet() {
 # (whitespace between elements is the peer's own), else both layouts.
 same_as_peer() {
   local mine theirs
-  mine=$("$BRINDLE" "$1" /output /dev/stdout /indent /display:none) || return 1
-  theirs=$("$BRINDLE" "$2" /output /dev/stdout /indent /display:none) || return 1
+  # Through files rather than /dev/stdout, which the Windows program lacks.
+  "$BRINDLE" "$1" /output mine.laid-out /indent /display:none || return 1
+  "$BRINDLE" "$2" /output theirs.laid-out /indent /display:none || return 1
+  mine=$(cat mine.laid-out) theirs=$(cat theirs.laid-out)
+  rm mine.laid-out theirs.laid-out
   if [[ $mine == "$theirs" ]]; then
     echo "same as xmlstarlet"
   else

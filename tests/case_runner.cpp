@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,6 +29,23 @@ constexpr int kTimeoutSeconds = 120;
 constexpr int kSkipExitCode = 77;
 constexpr char kBannerPlaceholder[] = "{banner}";
 constexpr char kDescription[] = "Lightweight command-line updater for XML documents.";
+constexpr char kSystemTextPlaceholder[] = "{system text}";
+
+// The program under test and the system it is built for: this build's
+// brindle, unless the environment names another. The Windows build runs
+// brindle.exe under Wine, through a script that starts it
+// (BRINDLE_PROGRAM), for the system "windows" (BRINDLE_SYSTEM).
+std::string ProgramUnderTest() {
+  const char* program = std::getenv("BRINDLE_PROGRAM");
+  return program != nullptr ? program : BRINDLE_PROGRAM;
+}
+
+std::string SystemUnderTest() {
+  const char* system = std::getenv("BRINDLE_SYSTEM");
+  return system != nullptr ? system : "linux";
+}
+
+bool IsWindows() { return SystemUnderTest() == "windows"; }
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -63,6 +83,57 @@ std::string MaskBanner(const std::string& actual) {
   return std::string(kBannerPlaceholder) + "\n" + actual.substr(blank + 2);
 }
 
+// What a Windows run prints, in the form the case files are written in:
+// lines end in LF, and the work folder's Windows name (Wine shows the root
+// as drive Z:) with the path that follows it, up to a blank, a quote or the
+// end of the line, reads as the Linux path. So "Z:\tmp\...\work\a\b.xml"
+// becomes "{dir}/a/b.xml" for the comparison.
+std::string AsLinuxOutput(std::string out, const fs::path& work) {
+  out = Replace(out, "\r\n", "\n");
+  std::string windows_work = "Z:" + work.string();
+  std::replace(windows_work.begin(), windows_work.end(), '/', '\\');
+  for (size_t pos = out.find(windows_work); pos != std::string::npos;
+       pos = out.find(windows_work, pos)) {
+    out.replace(pos, windows_work.size(), work.string());
+    for (pos += work.string().size();
+         pos < out.size() && !std::isspace(out[pos]) && out[pos] != '"' && out[pos] != '\'';
+         ++pos) {
+      if (out[pos] == '\\') out[pos] = '/';
+    }
+  }
+  return out;
+}
+
+// On Windows the system words its own statuses (FormatMessageW: in the
+// user's language, and otherwise under Wine than on Windows), so their
+// texts compare by number alone: in each line that ends in a status's
+// number, " (2)" or " (0x80004005)", the text before it, from the line's
+// start or its last ": ", becomes "{system text}". The program's own
+// statuses (0x80BD....) keep their texts.
+std::string MaskSystemTexts(const std::string& text) {
+  std::string masked;
+  for (const std::string& line : SplitLines(text)) {
+    const size_t open = line.rfind(" (");
+    const std::string number = open == std::string::npos || line.back() != ')'
+                                   ? ""
+                                   : line.substr(open + 2, line.size() - open - 3);
+    const bool decimal =
+        !number.empty() && number.find_first_not_of("0123456789") == std::string::npos;
+    const bool status =
+        number.size() == 10 && number.rfind("0x8", 0) == 0 && number.rfind("0x80BD", 0) != 0;
+    if (decimal || status) {
+      const size_t colon = line.rfind(": ", open);
+      const size_t start = colon == std::string::npos ? 0 : colon + 2;
+      masked += line.substr(0, start) + kSystemTextPlaceholder + line.substr(open);
+    } else {
+      masked += line;
+    }
+    masked += '\n';
+  }
+  if (!text.ends_with('\n') && !masked.empty()) masked.pop_back();
+  return masked;
+}
+
 struct RunResult {
   int exit_code = -1;
   std::string out;
@@ -71,6 +142,7 @@ struct RunResult {
 
 RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv,
                   const fs::path& home) {
+  const std::string program = ProgramUnderTest();  // before the child clears the environment
   int out_pipe[2];
   int err_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
@@ -90,7 +162,7 @@ RunResult RunCase(const fs::path& work, const std::vector<std::string>& argv,
     setenv("TMPDIR", (home / "tmp").c_str(), 1);
     setenv("LC_ALL", "C.UTF-8", 1);
     setenv("TZ", "UTC", 1);
-    setenv("BRINDLE", BRINDLE_PROGRAM, 1);
+    setenv("BRINDLE", program.c_str(), 1);
     setenv("BRINDLE_MAKE_PE", BRINDLE_MAKE_PE, 1);
     setenv("BRINDLE_CASE_HELPERS", BRINDLE_CASE_HELPERS, 1);
     std::vector<char*> args;
@@ -195,14 +267,28 @@ TEST_P(CaseTest, Run) {
   const fs::path& dir = GetParam();
   if (fs::exists(dir / "in")) fs::copy(dir / "in", m_work, fs::copy_options::recursive);
 
+  // A case that is about one system says so in its "systems" file.
+  if (fs::exists(dir / "systems")) {
+    std::istringstream systems(ReadFile(dir / "systems"));
+    const std::vector<std::string> names{std::istream_iterator<std::string>(systems), {}};
+    if (std::find(names.begin(), names.end(), SystemUnderTest()) == names.end()) {
+      GTEST_SKIP() << "a case for " << ReadFile(dir / "systems");
+    }
+  }
   std::vector<std::string> argv;
   if (fs::exists(dir / "run.sh")) {
     argv = {"/bin/bash", (dir / "run.sh").string()};
   } else {
-    argv.push_back(BRINDLE_PROGRAM);
+    argv.push_back(ProgramUnderTest());
     for (const std::string& line : SplitLines(ReadFile(dir / "args"))) argv.push_back(Expand(line));
   }
-  const RunResult result = RunCase(m_work, argv, m_home);
+  RunResult result = RunCase(m_work, argv, m_home);
+  // Compares what is compared in text: on Windows, with the system's
+  // wordings masked on both sides.
+  const auto text = [this](const std::string& expected) {
+    return IsWindows() ? MaskSystemTexts(Expand(expected)) : Expand(expected);
+  };
+  if (IsWindows()) result.out = MaskSystemTexts(AsLinuxOutput(result.out, m_work));
 
   const int expected_exit = fs::exists(dir / "exit") ? std::stoi(ReadFile(dir / "exit")) : 0;
   if (fs::exists(dir / "run.sh") && result.exit_code == kSkipExitCode &&
@@ -216,19 +302,19 @@ TEST_P(CaseTest, Run) {
     EXPECT_EQ("", result.err) << "nothing may reach standard error";
   }
   if (fs::exists(dir / "stdout")) {
-    const std::string expected = Expand(ReadFile(dir / "stdout"));
+    const std::string expected = text(ReadFile(dir / "stdout"));
     const bool masked = expected.rfind(std::string(kBannerPlaceholder) + "\n", 0) == 0;
     EXPECT_EQ(expected, masked ? MaskBanner(result.out) : result.out);
   }
   if (fs::exists(dir / "contains")) {
     for (const std::string& line : SplitLines(ReadFile(dir / "contains"))) {
-      EXPECT_NE(std::string::npos, result.out.find(Expand(line))) << "missing: " << line << "\n"
-                                                                  << result.out;
+      EXPECT_NE(std::string::npos, result.out.find(text(line))) << "missing: " << line << "\n"
+                                                                << result.out;
     }
   }
   if (fs::exists(dir / "not_contains")) {
     for (const std::string& line : SplitLines(ReadFile(dir / "not_contains"))) {
-      EXPECT_EQ(std::string::npos, result.out.find(Expand(line))) << "present: " << line;
+      EXPECT_EQ(std::string::npos, result.out.find(text(line))) << "present: " << line;
     }
   }
   if (fs::exists(dir / "out")) {

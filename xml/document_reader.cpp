@@ -2,13 +2,12 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <sys/stat.h>
 
 #include <cstring>
 #include <memory>
 
 #include "platform/file.h"
-#include "platform/in_place_journal.h"
+#include "platform/half_written.h"
 #include "platform/text_encoding.h"
 #include "xml/entity_guard.h"
 #include "xml/load_pass.h"
@@ -113,10 +112,9 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   // A file that a stopped run was writing in place may be half written.
   if (SUCCEEDED(hr)) hr = CheckForInPlaceJournal(fd.Get(), nullptr);
   if (FAILED(hr)) return hr;
-  struct stat status;
-  const uint64_t file_size = fstat(fd.Get(), &status) == 0 && S_ISREG(status.st_mode)
-                                 ? static_cast<uint64_t>(status.st_size)
-                                 : 0;
+  // A stream has no size: its entities get the allowance alone.
+  uint64_t file_size = 0;
+  if (FAILED(GetOpenFileSize(fd.Get(), &file_size))) file_size = 0;
 
   XmlErrorCapture capture;
   EntityGuard guard(SaturatingAdd(SaturatingMultiply(file_size, 10), kExpansionAllowance));

@@ -89,7 +89,7 @@ HRESULT CXmlFile::PlaceNewElement(Placement place, std::string_view name, std::s
   return AppendContent(*element, text, kind);
 }
 
-HRESULT CXmlFile::PlaceContent(Placement place, std::string_view text, NodeKind kind) {
+HRESULT CXmlFile::InsertContent(Placement place, NodeKind kind, std::string_view text) {
   xmlNodePtr parent = nullptr;
   const HRESULT hr = FindParentFor(place, kind, &parent);
   if (FAILED(hr)) return hr;
@@ -108,24 +108,20 @@ HRESULT CXmlFile::InsertElement(Placement side, std::string_view name, std::stri
   return hr;
 }
 
-HRESULT CXmlFile::InsertContent(Placement side, NodeKind kind, std::string_view text) {
-  return PlaceContent(side, text, kind);
-}
-
 HRESULT CXmlFile::AddElement(std::string_view name) {
   return InsertElement(Placement::LastChild, name, {});
 }
 
 HRESULT CXmlFile::AddText(std::string_view text) {
-  return PlaceContent(Placement::LastChild, text, NodeKind::Text);
+  return InsertContent(Placement::LastChild, NodeKind::Text, text);
 }
 
 HRESULT CXmlFile::AddComment(std::string_view text) {
-  return PlaceContent(Placement::LastChild, text, NodeKind::Comment);
+  return InsertContent(Placement::LastChild, NodeKind::Comment, text);
 }
 
 HRESULT CXmlFile::AddCDataSection(std::string_view text) {
-  return PlaceContent(Placement::LastChild, text, NodeKind::CData);
+  return InsertContent(Placement::LastChild, NodeKind::CData, text);
 }
 
 HRESULT CXmlFile::AddRoot(std::string_view name) {

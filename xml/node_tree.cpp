@@ -97,41 +97,32 @@ bool HoldingKind(const xmlNode* node, NodeKind* kind) {
   }
 }
 
-void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
+namespace {
+
+// Links child into parent's children before next (nullptr: at the end).
+void LinkBefore(xmlNodePtr parent, xmlNodePtr next, xmlNodePtr child) {
   child->parent = parent;
-  child->prev = parent->last;
-  child->next = nullptr;
-  if (parent->last != nullptr) {
-    parent->last->next = child;
+  child->next = next;
+  child->prev = next != nullptr ? next->prev : parent->last;
+  if (child->prev != nullptr) {
+    child->prev->next = child;
   } else {
     parent->children = child;
   }
-  parent->last = child;
+  if (next != nullptr) {
+    next->prev = child;
+  } else {
+    parent->last = child;
+  }
 }
 
+}  // namespace
+
+void AppendChild(xmlNodePtr parent, xmlNodePtr child) { LinkBefore(parent, nullptr, child); }
+
 void LinkBeside(xmlNodePtr anchor, xmlNodePtr node, bool before) {
-  xmlNodePtr parent = anchor->parent;
-  node->parent = parent;
   node->doc = anchor->doc;
-  if (before) {
-    node->prev = anchor->prev;
-    node->next = anchor;
-    if (anchor->prev != nullptr) {
-      anchor->prev->next = node;
-    } else {
-      parent->children = node;
-    }
-    anchor->prev = node;
-  } else {
-    node->prev = anchor;
-    node->next = anchor->next;
-    if (anchor->next != nullptr) {
-      anchor->next->prev = node;
-    } else {
-      parent->last = node;
-    }
-    anchor->next = node;
-  }
+  LinkBefore(anchor->parent, before ? anchor : anchor->next, node);
 }
 
 bool IsEditableNode(const xmlNode* node) {

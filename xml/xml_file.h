@@ -265,7 +265,6 @@ class CXmlFile {
   void Place(Placement place, _xmlNode* parent, _xmlNode* node);
   HRESULT PlaceNewElement(Placement place, std::string_view name, std::string_view text,
                           NodeKind kind, _xmlNode** element);
-  HRESULT PlaceContent(Placement place, std::string_view text, NodeKind kind);
   // The nodes the expression selects from the current node, or S_FALSE.
   HRESULT SelectMatches(std::string_view expression, std::vector<_xmlNode*>* nodes);
   HRESULT MoveAttribute(_xmlNode* target);

@@ -1,11 +1,15 @@
 #include "xml/xml_library.h"
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlversion.h>
 
 #include <cstdlib>
+#include <string>
+
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -19,6 +23,23 @@ void IgnoreGenericError(void*, const char*, ...) {}
 // the parser reports the refusal as a failure to load the entity.
 xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) {
   return nullptr;
+}
+
+// The character sets that the library lacks and the system converts (the
+// code pages of Windows, where libxml2 is built without iconv), so that
+// documents are read and saved in them as on Linux.
+void RegisterSystemCharsets() {
+  for (const SystemCharset& charset : SystemCharsets()) {
+    const std::string name(charset.name);
+    if (xmlCharEncodingHandlerPtr known = xmlFindCharEncodingHandler(name.c_str())) {
+      xmlCharEncCloseFunc(known);
+      continue;
+    }
+    xmlNewCharEncodingHandler(name.c_str(), charset.to_utf8, charset.from_utf8);
+  }
+  for (const CharsetAlias& alias : SystemCharsetAliases()) {
+    xmlAddEncodingAlias(std::string(alias.name).c_str(), std::string(alias.alias).c_str());
+  }
 }
 
 }  // namespace
@@ -43,6 +64,7 @@ HRESULT XmlLibrary::Initialize() {
   xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
   xmlSetStructuredErrorFunc(nullptr, [](void*, xmlErrorPtr) {});
   xmlSetExternalEntityLoader(RefuseExternalEntity);
+  RegisterSystemCharsets();
   m_initialized = true;
   return S_OK;
 }

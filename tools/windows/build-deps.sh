@@ -28,9 +28,10 @@ host=x86_64-w64-mingw32
 # make a silently re-published package fail here. apt checks each download
 # against the archive's signed index; dpkg-source checks the tarballs against
 # the .dsc and applies Debian's patches. A security update replaces the
-# pinned libxml2 in Debian's archive: this script then fails, naming the
-# versions the archive holds, and the pin moves to the new one (the version
-# of the libxml2-dev the Linux build then installs) with its .dsc's SHA-256.
+# pinned libxml2 in Debian's archive: the script then follows the installed
+# libxml2-dev (the one the Linux build uses) and says so, with apt's check
+# against the signed index as the only one, until the pin moves to the new
+# version with its .dsc's SHA-256.
 readonly SUITE=bookworm
 readonly LIBXML2_VERSION=2.9.14+dfsg-1.3~deb12u6
 readonly LIBXML2_DSC_SHA256=d86ce3efb1b75d2781f72f5cdd187474c148a915d610295c85162681bb070a65
@@ -128,8 +129,16 @@ EOF
   touch "$deps/apt/updated"
 }
 
+# The versions of source package NAME that Debian's archive holds, one a
+# line.
+archive_versions() {
+  private_apt_update >&2
+  private_apt apt-cache showsrc --only-source "$1" | sed -n 's/^Version: //p'
+}
+
 # fetch_source NAME VERSION DSC_SHA256: leaves the patched source tree in
-# $deps/src/NAME-VERSION and prints that path.
+# $deps/src/NAME-VERSION and prints that path. An empty DSC_SHA256 leaves
+# the check of the download to apt alone.
 fetch_source() {
   local name=$1 version=$2 dsc_sha256=$3
   local tree=$deps/src/$name-$version
@@ -145,14 +154,16 @@ fetch_source() {
   if ! (cd "$download" && private_apt apt-get source --only-source --download-only \
     "$name=$version") >"$deps/logs/$name-source.log" 2>&1; then
     echo "Debian's archive holds these versions of $name:" >&2
-    private_apt apt-cache showsrc --only-source "$name" | sed -n 's/^Version: /  /p' >&2
+    archive_versions "$name" | sed 's/^/  /' >&2
     die "$name $version could not be fetched ($deps/logs/$name-source.log says why):" \
       "move its pin in $0"
   fi
   local dsc=$download/${name}_${version#*:}.dsc
   [ -f "$dsc" ] || die "no $dsc after the download"
-  echo "$dsc_sha256  $dsc" | sha256sum --check --quiet ||
-    die "$dsc does not have the pinned SHA-256 $dsc_sha256"
+  if [ -n "$dsc_sha256" ]; then
+    echo "$dsc_sha256  $dsc" | sha256sum --check --quiet ||
+      die "$dsc does not have the pinned SHA-256 $dsc_sha256"
+  fi
   # Unpacks the upstream tarball, checks it against the .dsc, applies
   # Debian's patches. Its log says that the uploader's signature of the .dsc
   # was not checked (that needs the maintainers' keyring): the check that
@@ -181,13 +192,41 @@ compare_with_installed() {
 stamp_matches() { [ -f "$stamps/$1" ] && [ "$(cat "$stamps/$1")" = "$2" ]; }
 write_stamp() { mkdir -p "$stamps" && printf '%s' "$2" >"$stamps/$1"; }
 
+# The libxml2 to build: the pinned version while Debian's archive holds it,
+# else the version of the installed libxml2-dev. Sets libxml2_version and
+# libxml2_dsc_sha256 (empty for a followed version: no pinned hash).
+choose_libxml2() {
+  libxml2_version=$LIBXML2_VERSION
+  libxml2_dsc_sha256=$LIBXML2_DSC_SHA256
+  local available installed
+  available=$(archive_versions libxml2)
+  grep -qxF "$LIBXML2_VERSION" <<<"$available" && return
+  installed=$(dpkg-query -W -f='${Version}' libxml2-dev 2>/dev/null || true)
+  [ -n "$installed" ] ||
+    die "libxml2 $LIBXML2_VERSION is no longer in Debian's archive and libxml2-dev," \
+      "whose version would be followed, is not installed (apt-get install libxml2-dev)"
+  grep -qxF "$installed" <<<"$available" ||
+    die "neither the pinned libxml2 $LIBXML2_VERSION nor the installed libxml2-dev" \
+      "$installed is in Debian's archive, which holds:" $available
+  printf 'note: libxml2 %s is no longer in Debian'"'"'s archive; building %s, the version of\n' \
+    "$LIBXML2_VERSION" "$installed"
+  printf 'note: the installed libxml2-dev, checked by apt against the signed index (move the pin\n'
+  printf 'note: in %s to it, with its .dsc'"'"'s SHA-256)\n' "$0"
+  libxml2_version=$installed
+  libxml2_dsc_sha256=
+}
+
 build_libxml2() {
-  local recipe="$LIBXML2_VERSION ${LIBXML2_OPTIONS[*]}"
-  stamp_matches libxml2 "$recipe" && return
-  compare_with_installed libxml2-dev "$LIBXML2_VERSION"
+  local options="${LIBXML2_OPTIONS[*]}" installed
+  installed=$(dpkg-query -W -f='${Version}' libxml2-dev 2>/dev/null || true)
+  # Built already from the pin, or from the installed version it followed.
+  stamp_matches libxml2 "$LIBXML2_VERSION $options" && return
+  [ -n "$installed" ] && stamp_matches libxml2 "$installed $options" && return
+  choose_libxml2
+  compare_with_installed libxml2-dev "$libxml2_version"
   local source build=$deps/build/libxml2
-  source=$(fetch_source libxml2 "$LIBXML2_VERSION" "$LIBXML2_DSC_SHA256")
-  log "Building libxml2 $LIBXML2_VERSION for $host"
+  source=$(fetch_source libxml2 "$libxml2_version" "$libxml2_dsc_sha256")
+  log "Building libxml2 $libxml2_version for $host"
   # Debian's patches change Makefile.am and configure.ac; its own build
   # regenerates the build files from them (dh_autoreconf), and so does this.
   quietly libxml2-autoreconf autoreconf -fi "$source"
@@ -201,7 +240,7 @@ build_libxml2() {
   quietly libxml2-build make -C "$build" -j"$jobs" libxml2.la
   quietly libxml2-install make -C "$build" install-libLTLIBRARIES install-pkgconfigDATA
   quietly libxml2-install-headers make -C "$build/include" install
-  write_stamp libxml2 "$recipe"
+  write_stamp libxml2 "$libxml2_version $options"
 }
 
 build_googletest() {

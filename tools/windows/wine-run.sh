@@ -7,6 +7,7 @@
 #   wine-run.sh --init                      make the prefix once (slow: ~10 s)
 #   wine-run.sh --start-server              keep Wine's server up for many runs
 #   wine-run.sh --stop-server               end that server and its programs
+#   wine-run.sh --unix-path WINDOWS_PATH    the path's name on this machine
 #
 # The prefix is build-windows-deps/wine ($BRINDLE_WINDOWS_DEPS/wine when that
 # is set); tools/windows/build-deps.sh makes it. Without a server kept up,
@@ -62,6 +63,9 @@ case "${1:-}" in
     ;;
   --stop-server)
     wineserver -k 2>/dev/null || true
+    ;;
+  --unix-path)
+    exec winepath -u "$2" 2>/dev/null
     ;;
   "")
     echo "usage: $0 PROGRAM.exe [ARGUMENT...] | --init | --start-server | --stop-server" >&2

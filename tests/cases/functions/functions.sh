@@ -1,14 +1,19 @@
 # Helpers for the cases of this folder; each run.sh starts with
 #   source "$(dirname "$0")/../functions.sh"
 # run changes the case's doc.xml; fails and briefly work on scratch
-# documents of their own, so that doc.xml ends as run left it.
+# documents of their own, so that doc.xml ends as run left it. The
+# program's reports are read with their line ends made LF (report), as the
+# Windows program ends its lines in CR LF.
+
+# report FILE: the file's lines, CR LF read as LF.
+report() { tr -d '\r' <"$1"; }
 
 # run FILE [ARGS...]: applies the description file FILE (with ARGS as $3...)
 # and prints the program's report without its banner, then the exit code.
 run() {
   "$BRINDLE" doc.xml "$@" /batch >run.log
   local code=$?
-  sed '1,/^$/d' run.log
+  report run.log | sed '1,/^$/d'
   echo "exit $code"
 }
 
@@ -21,7 +26,7 @@ fails() {
   printf '%s\n' "$1" >fails.txt
   "$BRINDLE" fails.xml fails.txt /batch >fails.log
   local code=$?
-  sed -n '/^Stopped on error\./,$p' fails.log | grep -v -e '^-*$' -e '^Stopped on error\.$'
+  report fails.log | sed -n '/^Stopped on error\./,$p' | grep -v -e '^-*$' -e '^Stopped on error\.$'
   echo "exit $code"
   echo
 }
@@ -38,6 +43,6 @@ briefly() {
   if [ "$code" = 0 ]; then
     printf '%s -> "%s"\n' "$1" "$(sed -n 's/^<result value="\(.*\)"\/>$/\1/p' briefly.xml)"
   else
-    printf '%s -> exit %s: %s\n' "$1" "$code" "$(sed -n '/^Stopped on error\./{n;n;p;q}' briefly.log)"
+    printf '%s -> exit %s: %s\n' "$1" "$code" "$(report briefly.log | sed -n '/^Stopped on error\./{n;n;p;q}')"
   fi
 }
