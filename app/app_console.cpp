@@ -171,13 +171,8 @@ bool CConsole::AddNamespace(std::string_view prefix, std::string_view uri) {
   return true;
 }
 
-HRESULT CConsole::Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) {
-  if ((flags & MSG_ERROR) != 0) m_quiet = false;
-  return CBaseConsole::Print(text, flags, status, arguments);
-}
-
-void CConsole::Write(const std::string& text) {
-  if (!m_quiet) CBaseConsole::Write(text);
+void CConsole::Write(const std::string& text, StandardStream stream) {
+  if (!m_quiet || stream == StandardStream::Error) CBaseConsole::Write(text, stream);
 }
 
 bool CConsole::Validate() {

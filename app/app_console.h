@@ -29,7 +29,6 @@ class CConsole : public CBaseConsole {
   bool IsOptionSet(uint32_t id) const override;
   std::string GetDescription() const override;
   std::string GetUsage() const override;
-  HRESULT Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) override;
 
   const std::string& DocumentPath() const { return m_documentPath; }
   const std::string& OutputPath() const { return m_outputPath; }
@@ -45,7 +44,7 @@ class CConsole : public CBaseConsole {
   int OnPositional(int position, const std::string& text) override;
   int OnOption(std::string_view name, const std::vector<std::string>& values) override;
   bool Validate() override;
-  void Write(const std::string& text) override;
+  void Write(const std::string& text, StandardStream stream) override;
 
  private:
   // The parameter handler's result for a path resolved with status
@@ -68,7 +67,7 @@ class CConsole : public CBaseConsole {
   std::string m_pathError;  // the first path that was too long, told by Validate
   std::string m_selectionNamespaces;
   // A query run (/get) writes nothing to standard output but the values it
-  // reads, until an error: from then on the error's report prints whole.
-  // This is the one place that silences the banner and the progress.
+  // reads; its errors still reach standard error. This is the one place
+  // that silences the banner and the progress.
   bool m_quiet = false;
 };

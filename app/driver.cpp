@@ -34,8 +34,8 @@ constexpr LockWait kLockWait{std::chrono::seconds(1), std::chrono::minutes(10)};
 void ReportHalfWritten(CConsole& console, const std::string& path) {
   std::string journal;
   if (FindInPlaceJournal(path, &journal) != FILE_E_HALF_WRITTEN) return;
-  console.PrintInfo("Its previous content was kept in: %s", journal.c_str());
-  console.PrintInfo(
+  console.PrintErrorNote("Its previous content was kept in: %s", journal.c_str());
+  console.PrintErrorNote(
       "Copy that file over the document to restore it, then delete it (or delete it alone to "
       "keep the document as it is).");
 }
@@ -87,7 +87,7 @@ void ReportRunError(CConsole& console, CParser& parser, HRESULT result, const ch
     console.PrintError("%s", result, in_file ? message.c_str() : summary);
   } else {
     console.PrintErrorText("%s", summary);
-    console.PrintVerbatim(message + "\n\n");
+    console.PrintErrorVerbatim(message + "\n\n");
   }
 }
 
@@ -106,7 +106,7 @@ int ApplyChanges(CConsole& console, CParser& parser) {
     ReportRunError(console, parser, result, "Could not process the description file.");
     std::string listing;
     if (SUCCEEDED(parser.GetErrorListing(&listing)) && !listing.empty()) {
-      console.PrintVerbatim(listing);
+      console.PrintErrorVerbatim(listing);
     }
     return kExitDescriptionFile;
   }
@@ -143,17 +143,18 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
   if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
   const SaveReport& report = document.GetSaveReport();
   if (!report.journal_folder.empty()) {
-    console.PrintInfo(
+    console.PrintErrorNote(
         "The file has to be written in place (it has several hard links, another owner, or a "
         "folder that takes no new files), and its previous content could not be kept first in: "
         "%s",
         report.journal_folder.c_str());
   }
   if (!report.kept_document.empty()) {
-    console.PrintInfo("The file could not be written whole, nor restored: it may be half written.");
-    console.PrintInfo("The complete document was kept in: %s", report.kept_document.c_str());
-    console.PrintInfo("Its previous content was kept in: %s", report.kept_previous.c_str());
-    console.PrintInfo(
+    console.PrintErrorNote(
+        "The file could not be written whole, nor restored: it may be half written.");
+    console.PrintErrorNote("The complete document was kept in: %s", report.kept_document.c_str());
+    console.PrintErrorNote("Its previous content was kept in: %s", report.kept_previous.c_str());
+    console.PrintErrorNote(
         "Copy either over the file, then delete both; until then, runs on the file stop before "
         "they load or save it.");
   }

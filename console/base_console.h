@@ -1,5 +1,6 @@
 // CBaseConsole is the framework for this console program: it writes
-// messages to standard output at the chosen display level and in the chosen
+// messages to standard output, and errors to standard error, at the chosen
+// display level and in the chosen
 // output mode, splits the command line into positional parameters and
 // options, and reports what was wrong with it. The application derives from
 // it and supplies its options, positional parameters, validation,
@@ -92,7 +93,7 @@ class CBaseConsole : public CMessageWriter {
     m_validationStatus = status;
   }
 
-  void Write(const std::string& text) override;
+  void Write(const std::string& text, StandardStream stream) override;
 
  private:
   // Whether name selects an option of any table.
@@ -112,5 +113,6 @@ class CBaseConsole : public CMessageWriter {
   uint32_t m_displayLevel = kDisplayNormal;
   uint32_t m_allowedLevels = 0x7FFFFFFF;
   uint32_t m_linesSinceSeparator = 0;
+  StandardStream m_lastStream = StandardStream::Output;
   OutputMode m_outputMode = OutputMode::Utf8;
 };

@@ -242,14 +242,12 @@ bool CBaseConsole::ReportCommandLine() {
   }
   Separator();
   if (!m_invalidValues.empty()) {
-    PrintText("Invalid parameter value(s):\n\n");
-    PrintVerbatim(m_invalidValues);
+    PrintErrorVerbatim("Invalid parameter value(s):\n\n" + m_invalidValues);
     stop = true;
   }
   Separator();
   if (!m_unknownParameters.empty()) {
-    PrintText("Unknown parameter(s):\n\n");
-    PrintVerbatim(m_unknownParameters);
+    PrintErrorVerbatim("Unknown parameter(s):\n\n" + m_unknownParameters);
     stop = true;
   }
   Separator();

@@ -10,5 +10,5 @@ for spelling in --version -version /version /VERS /v --vers; do
 done
 "$BRINDLE" doc.xml --version | sed -E 's/Version [0-9]+\.[0-9]+ \(build [0-9]+\)( \[BETA\])?/Version N.N (build N)/'
 echo "exit ${PIPESTATUS[0]}"
-"$BRINDLE" --version /nosuchoption | grep -c Usage:
+"$BRINDLE" --version /nosuchoption 2>&1 | grep -c Usage:
 echo "exit ${PIPESTATUS[0]}"
