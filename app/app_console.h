@@ -36,6 +36,12 @@ class CConsole : public CBaseConsole {
   const std::string& QueryString() const { return m_queryString; }
   const std::string& Value() const { return m_value; }
   const std::string& Encoding() const { return m_encoding; }
+  // Whether the document is read from standard input ("-"), and whether it
+  // is saved to standard output (a document read from there, or /output -):
+  // then every message goes to standard error, and standard output holds
+  // the document alone.
+  bool DocumentFromStandardInput() const;
+  bool DocumentToStandardOutput() const;
   // The /ns bindings as a SelectionNamespaces value; empty for none.
   const std::string& SelectionNamespaces() const { return m_selectionNamespaces; }
 
@@ -70,4 +76,5 @@ class CConsole : public CBaseConsole {
   // reads; its errors still reach standard error. This is the one place
   // that silences the banner and the progress.
   bool m_quiet = false;
+  bool m_messagesToError = false;  // the document goes to standard output
 };

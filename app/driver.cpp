@@ -43,21 +43,24 @@ void ReportHalfWritten(CConsole& console, const std::string& path) {
 int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
   const std::string& path = console.DocumentPath();
   const bool create = console.IsOptionSet(kOptionCreate);
+  // Standard input is nobody else's to write: it is read without a lock.
+  const bool from_input = console.DocumentFromStandardInput();
+  const bool exists = from_input || PathExists(path);
   // From here until its save is done, this run has the document to itself.
   HRESULT hr = S_OK;
-  if (create || PathExists(path)) {
+  if (!from_input && (create || exists)) {
     hr = lock->Acquire(path, kLockWait, [&console] {
       console.PrintInfo("Waiting for another run on this document to finish...");
     });
   }
   const char* success = "XML document successfully loaded.\n\n";
-  if (SUCCEEDED(hr) && create && !PathExists(path)) {
+  if (SUCCEEDED(hr) && create && !exists) {
     console.PrintInfo("Creating new in-memory document...");
     hr = document.Create();
     success = "XML document successfully created.\n\n";
   } else {
     console.PrintInfo("Loading document from: %s...", path.c_str());
-    if (SUCCEEDED(hr)) hr = PathExists(path) ? document.Load(path) : E_FILE_NOT_FOUND;
+    if (SUCCEEDED(hr)) hr = exists ? document.Load(path) : E_FILE_NOT_FOUND;
   }
   if (hr == S_OK) {
     console.PrintText("%s", success);
@@ -213,9 +216,11 @@ int RunProgram(int argc, char** argv) {
   }
 
   // What print and /get read out is the run's output, whatever the display
-  // level; a write that fails (a closed pipe) fails the run.
+  // level; a write that fails (a closed pipe) fails the run. When the
+  // document itself goes to standard output, it goes to standard error.
+  const int output = console.DocumentToStandardOutput() ? STDERR_FILENO : STDOUT_FILENO;
   parser.SetOutput(
-      [](std::string_view text) { return WriteAll(STDOUT_FILENO, text.data(), text.size()); });
+      [output](std::string_view text) { return WriteAll(output, text.data(), text.size()); });
 
   CDocumentLock lock;
   int code = OpenDocument(console, parser.GetDocument(), &lock);

@@ -45,7 +45,8 @@ class CBaseConsole : public CMessageWriter {
   uint32_t GetDisplayLevel() const { return m_displayLevel; }
   OutputMode GetOutputMode() const { return m_outputMode; }
 
-  // Whether an argument is an option: "-name", "--name[=value]", and "/name"
+  // Whether an argument is an option: "-name" (not "-" alone, nor a
+  // negative number), "--name[=value]", and "/name"
   // when the name part (up to ":") is empty, "?", or ASCII letters that,
   // when a ":" follows, select a known option. Everything else (absolute
   // paths, XPath queries) is positional.

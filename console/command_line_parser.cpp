@@ -111,8 +111,9 @@ bool CBaseConsole::IsKnownOption(std::string_view name) const {
 
 bool CBaseConsole::IsOptionArgument(std::string_view argument) const {
   if (argument.empty()) return false;
+  // "-" alone names a standard stream, as in other programs.
   if (argument[0] == '-') {
-    return argument.size() == 1 || !std::isdigit(static_cast<unsigned char>(argument[1]));
+    return argument.size() > 1 && !std::isdigit(static_cast<unsigned char>(argument[1]));
   }
   if (argument[0] != '/') return false;
   const size_t colon = argument.find(':');
