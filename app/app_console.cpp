@@ -215,8 +215,7 @@ bool CConsole::Validate() {
     if (m_secondArgument == kStandardStreamArgument) {
       if (DocumentFromStandardInput()) {
         SetValidationError(
-            "the document and the description file cannot both be read from standard input.",
-            S_OK);
+            "the document and the description file cannot both be read from standard input.", S_OK);
         return false;
       }
       m_descriptionFilePath = kStandardInputPath;
