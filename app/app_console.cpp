@@ -19,6 +19,7 @@ constexpr NamedValue kApplicationOptions[] = {
     {"all", kOptionAll},
     {"get", kOptionGet},
     {"ns", kOptionNamespace},
+    {"preserve", kOptionPreserve},
     {"version", kOptionVersion},
 };
 
@@ -34,7 +35,7 @@ constexpr char kUsage[] =
     "<xmlfile> [[<descfile>] | [<querystring> <value>]] [<args>...]\n"
     "\t[/batch] [/create] [/display [<level> [<mode>]]] [/encoding <value>]\n"
     "\t[/indent] [/nodeclaration] [/output <path>] [/all] [/get]\n"
-    "\t[/ns <prefix>=<uri>]... [/version] [/?]\n"
+    "\t[/ns <prefix>=<uri>]... [/preserve] [/version] [/?]\n"
     "\n"
     "Where:\n"
     "\n"
@@ -80,6 +81,8 @@ constexpr char kUsage[] =
     "                  are shown besides the text.\n"
     "  /ns            Binds a namespace prefix for <querystring>: /ns p=urn:x\n"
     "                  (repeatable; like the SelectionNamespaces property).\n"
+    "  /preserve      Leaves every byte of the file that no change touches as it is:\n"
+    "                 its layout, encoding and declaration stay (not with /indent).\n"
     "  /version       Displays the program's name and version.\n"
     "  /?             Displays this help message.\n";
 
@@ -205,6 +208,11 @@ bool CConsole::Validate() {
   if (IsOptionSet(kOptionVersion)) return true;
   if (!m_pathError.empty()) {
     SetValidationError(m_pathError, S_OK);
+    return false;
+  }
+  if (IsOptionSet(kOptionPreserve) && IsOptionSet(kOptionIndent)) {
+    SetValidationError("/preserve keeps the document's own layout: it cannot be used with /indent.",
+                       S_OK);
     return false;
   }
   if (IsOptionSet(kOptionBatch)) {

@@ -18,6 +18,7 @@ constexpr uint32_t kOptionOutput = 0x20005;
 constexpr uint32_t kOptionAll = 0x20006;
 constexpr uint32_t kOptionGet = 0x20007;
 constexpr uint32_t kOptionNamespace = 0x20008;
+constexpr uint32_t kOptionPreserve = 0x20009;
 constexpr uint32_t kOptionVersion = 0x2000A;
 
 class CConsole : public CBaseConsole {

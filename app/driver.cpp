@@ -60,7 +60,9 @@ int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
     success = "XML document successfully created.\n\n";
   } else {
     console.PrintInfo("Loading document from: %s...", path.c_str());
-    if (SUCCEEDED(hr)) hr = exists ? document.Load(path) : E_FILE_NOT_FOUND;
+    const LoadFlags load_flags =
+        console.IsOptionSet(kOptionPreserve) ? LoadFlags::KeepSource : LoadFlags::None;
+    if (SUCCEEDED(hr)) hr = exists ? document.Load(path, load_flags) : E_FILE_NOT_FOUND;
   }
   if (hr == S_OK) {
     console.PrintText("%s", success);
@@ -137,12 +139,22 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
   SaveFlags flags = SaveFlags::None;
   if (console.IsOptionSet(kOptionIndent)) flags = flags | SaveFlags::Indent;
   if (console.IsOptionSet(kOptionNoDeclaration)) flags = flags | SaveFlags::NoDeclaration;
-  const HRESULT hr = document.Save(path, console.Encoding(), flags);
+  // Without /encoding, a preserving save keeps the document's own.
+  const bool preserve = console.IsOptionSet(kOptionPreserve);
+  if (preserve) flags = flags | SaveFlags::Preserve;
+  const std::string encoding =
+      preserve && !console.IsOptionSet(kOptionEncoding) ? std::string() : console.Encoding();
+  const HRESULT hr = document.Save(path, encoding, flags);
   if (hr == S_OK) {
+    if (document.SavedUnchanged())
+      console.PrintInfo("The document is unchanged: the file was not rewritten.");
     console.PrintText("XML document successfully saved.\n\n");
     return kExitSaved;
   }
   console.PrintError("Could not save the XML document.", hr);
+  if (hr == XML_E_NOT_PRESERVABLE || hr == XML_E_SOURCE_MISMATCH) {
+    console.PrintInfo("Without /preserve the document can be saved, written anew.");
+  }
   if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
   const SaveReport& report = document.GetSaveReport();
   if (!report.journal_folder.empty()) {

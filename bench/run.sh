@@ -13,7 +13,8 @@
 #   BENCH_RUNS          timed runs per program in rows 3, 5 and 6 (default 5)
 #   BENCH_DIR           where the inputs go (default: $TMPDIR or /tmp); use a
 #                       real disk, as the flush to disk is part of the work
-#   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6 7")
+#   BENCH_ROWS          the rows to run (default "1 2 3 4 5 6 7"; "3c" runs
+#                       only the /preserve part of row 3)
 #   BENCH_HASH_BYTES    size of the file hashed in row 6 (default 1 GiB)
 set -Eeuo pipefail
 trap 'echo "bench/run.sh: failed at line $LINENO" >&2' ERR
@@ -86,7 +87,9 @@ generate() { "$tools/generate" "$@"; }
 doc_small=$work/small.xml; records_small=$(generate document 200 "$doc_small")
 doc_1m=$work/1m.xml;       records_1m=$(generate document 1000000 "$doc_1m")
 doc_100m=$work/100m.xml
-if [[ " $rows " == *" 3 "* || " $rows " == *" 7 "* ]]; then records_100m=$(generate document 100000000 "$doc_100m"); fi
+if [[ " $rows " == *" 3 "* || " $rows " == *" 3c "* || " $rows " == *" 7 "* ]]; then
+  records_100m=$(generate document 100000000 "$doc_100m")
+fi
 value="Updated title"
 # The record in the middle of the document, so that the selection walks it.
 query() { echo "/catalog/record[@id='r$(( ($1 + 1) / 2 ))']/title"; }
@@ -179,17 +182,29 @@ run_row() {
 
 # --- the rows --------------------------------------------------------------
 
-# Rows 1 to 3: one node updated from the command line.
+# Rows 1 to 3: one node updated from the command line, the save "plain",
+# "indent" or "preserve" (brindle /preserve against its default save).
 # brindle takes the heap of a large document in huge pages (it restarts
 # itself with this tunable); the floor is shown with them too, for rows
 # marked "huge".
 huge_pages=GLIBC_TUNABLES=glibc.malloc.hugetlb=1
 update_row() {
-  local title=$1 doc=$2 records=$3 count=$4 indent=$5 huge=${6:-} x out=$work/out
+  local title=$1 doc=$2 records=$3 count=$4 save=$5 huge=${6:-} x out=$work/out
   x=$(query "$records")
   local shell_script=$work/xmllint-commands
   printf 'cd %s\nset %s\nsave %s\nquit\n' "$x" "$value" "$out-xmllint.xml" >"$shell_script"
-  if [[ $indent == indent ]]; then
+  if [[ $save == preserve ]]; then
+    # The first program is the one the ratios are of: /preserve against
+    # the default save of the same update.
+    add "brindle /preserve" "$out-brindle.xml" -- "$brindle" "$doc" "?$x" "$value" \
+        /output "$out-brindle.xml" /preserve
+    add "brindle (default save)" "$out-default.xml" -- "$brindle" "$doc" "?$x" "$value" \
+        /output "$out-default.xml"
+    has xmlstarlet && add "xmlstarlet ed -P" "$out-xmlstarlet.xml" \
+        -o "$out-xmlstarlet.xml" -- xmlstarlet ed -P -u "$x" -v "$value" "$doc"
+    has lxml && add "lxml" "$out-lxml.xml" \
+        -- "$python" "$here/peer_lxml.py" update "$doc" "$x" "$value" "$out-lxml.xml"
+  elif [[ $save == indent ]]; then
     add "brindle /indent" "$out-brindle.xml" -- "$brindle" "$doc" "?$x" "$value" \
         /output "$out-brindle.xml" /indent
     add "floor --indent" "$out-floor.xml" -- "$tools/floor" --indent "$doc" "$x" "$value" \
@@ -231,6 +246,11 @@ row_3() {
              "$doc_100m" "$records_100m" "$runs" plain huge
   update_row "Row 3b: one update, 100 MB document, saved with indentation" \
              "$doc_100m" "$records_100m" "$runs" indent huge
+  row_3c
+}
+row_3c() {
+  update_row "Row 3c: one update, 100 MB document, every other byte kept (/preserve)" \
+             "$doc_100m" "$records_100m" "$runs" preserve
 }
 
 # Row 4: 1,000 set/add statements on the 1 MB document.

@@ -96,11 +96,12 @@ expect_some() {
 
 # Options in their three spellings, abbreviated and in any case.
 expect "brindle pom.xml /n" /nodeclaration /ns
+expect "brindle pom.xml -p" -preserve
 expect "brindle pom.xml /IN" /indent
 expect "brindle pom.xml --o" --output
 expect "brindle pom.xml -c" -create
-expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --all --get --ns --version --display --help
-expect_some "brindle pom.xml /" /batch /create /display /encoding /indent /nodeclaration /output /help "/?"
+expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --all --get --ns --preserve --version --display --help
+expect_some "brindle pom.xml /" /batch /create /display /encoding /indent /nodeclaration /output /preserve /help "/?"
 expect_some "brindle pom.xml /b" /batch
 expect "brindle pom.xml -5" 
 # A second "/" makes the word a path; files are offered relative or absolute.

@@ -85,6 +85,11 @@ constexpr StatusText kStatusTexts[] = {
      "The node cannot be moved there: into itself, beside the document or an attribute, or "
      "where its kind cannot go."},
     {static_cast<uint32_t>(XML_E_CANNOT_RENAME), "Only an element or an attribute can be renamed."},
+    {static_cast<uint32_t>(XML_E_NOT_PRESERVABLE),
+     "The document's encoding does not give its bytes back exactly, so its layout cannot be "
+     "kept."},
+    {static_cast<uint32_t>(XML_E_SOURCE_MISMATCH),
+     "The document's text could not be matched with its nodes, so its layout cannot be kept."},
     {static_cast<uint32_t>(XML_E_NO_CURRENT_NODE),
      "No node is selected: the query matched nothing."},
     {static_cast<uint32_t>(XML_E_INVALID_NAME), "The name is not a valid XML name."},

@@ -42,6 +42,33 @@ writes_before_temporary() {
   rm -r "$folder"
 }
 
+# preserve_round_trip_and_edit DOC DESCRIPTION [ENCODING]: runs brindle on
+# DOC with /preserve and nothing to do, and says whether DOC was left
+# alone (same bytes, same inode, same modification time); then applies
+# DESCRIPTION with /preserve, saving to edited.xml, and shows the lines
+# that changed as a unified diff, converted from ENCODING when given. A
+# carriage return shows as "\r", so that the diff reads the same on every
+# system (the runner turns a Windows program's CR LF output into LF).
+preserve_round_trip_and_edit() {
+  local doc=$1 changes=$2 encoding=${3-} before after
+  cp "$doc" original.copy
+  before=$(stat -c '%i %y' "$doc")
+  "$BRINDLE" "$doc" /preserve /display:none
+  echo "round trip: exit $?"
+  after=$(stat -c '%i %y' "$doc")
+  if [[ $before == "$after" ]] && cmp -s "$doc" original.copy; then echo "round trip: untouched"; fi
+  rm original.copy
+  "$BRINDLE" "$doc" "$changes" /batch /preserve /output:edited.xml /display:none
+  echo "edit: exit $?"
+  if [[ -n $encoding ]]; then
+    diff -u --label "$doc" --label edited.xml <(iconv -f "$encoding" -t UTF-8 "$doc") \
+      <(iconv -f "$encoding" -t UTF-8 edited.xml)
+  else
+    diff -u --label "$doc" --label edited.xml "$doc" edited.xml
+  fi | sed 's/\r$/\\r/'
+  return 0
+}
+
 # round_trip ENCODING...: saves doc.xml in each encoding and reads it back,
 # printing both exit codes, and says when the text that comes back differs
 # from doc.xml's (characters an encoding lacks come back from references).

@@ -2,6 +2,7 @@
 
 #include <libxml/tree.h>
 
+#include "xml/change_marks.h"
 #include "xml/xml_chars.h"
 
 namespace {
@@ -88,6 +89,7 @@ xmlAttrPtr AttributeIndex::Set(xmlNodePtr element, xmlNsPtr ns, std::string_view
     const ListStart list(element, start);
     attribute = xmlSetNsProp(element, ns, AsXmlChars(name), AsXmlChars(text));
   }
+  if (attribute != nullptr) MarkAttributeSet(attribute, found == nullptr);
   if (attribute != nullptr && found == nullptr && element == m_element) {
     m_byName.emplace(Key(ns, local), attribute);
     m_last = attribute;
@@ -100,6 +102,7 @@ void AttributeIndex::Remove(xmlAttrPtr attribute) {
     m_byName.erase(Key(attribute->ns, AsChars(attribute->name)));
     if (m_last == attribute) m_last = attribute->prev;
   }
+  MarkAttributeRemoved(attribute->parent);
   // Not xmlRemoveProp, which walks the list to find the attribute's place.
   xmlUnlinkNode(reinterpret_cast<xmlNodePtr>(attribute));
   xmlFreeProp(attribute);

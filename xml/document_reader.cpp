@@ -37,10 +37,12 @@ constexpr size_t kMaxReportCharacters = 255;
 // touches only the pages it fills.
 class FileSource {
  public:
-  FileSource(int fd, uint64_t max_bytes, XmlErrorCapture* capture)
+  // With keep, every block read is appended to it.
+  FileSource(int fd, uint64_t max_bytes, XmlErrorCapture* capture, std::string* keep)
       : m_fd(fd),
         m_maxBytes(max_bytes),
         m_capture(capture),
+        m_keep(keep),
         m_buffer(std::make_unique_for_overwrite<char[]>(kReadBlock)) {}
 
   HRESULT Status() const { return m_status; }
@@ -58,6 +60,7 @@ class FileSource {
       m_begin = 0;
       m_end = static_cast<size_t>(count);
       m_total += m_end;
+      if (m_keep != nullptr) m_keep->append(m_buffer.get(), m_end);
       if (m_maxBytes != 0 && m_total > m_maxBytes) {
         m_capture->Record(0, "The document exceeds the size limit of " +
                                  std::to_string(m_maxBytes / 1024) + " KB set by MaxXMLSize");
@@ -73,6 +76,7 @@ class FileSource {
   int m_fd;
   uint64_t m_maxBytes;
   XmlErrorCapture* m_capture;
+  std::string* m_keep;
   std::unique_ptr<char[]> m_buffer;  // kReadBlock bytes, uninitialised
   size_t m_begin = 0;
   size_t m_end = 0;
@@ -106,7 +110,7 @@ std::string FormatReport(int line, const std::string& reason) {
 }  // namespace
 
 HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, xmlDocPtr* doc,
-                     std::string* report) {
+                     std::string* report, std::string* bytes) {
   UniqueFd fd;
   HRESULT hr = OpenForReading(path, &fd);
   // A file that a stopped run was writing in place may be half written.
@@ -120,7 +124,10 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   EntityGuard guard(SaturatingAdd(SaturatingMultiply(file_size, 10), kExpansionAllowance));
   LoadPass pass(&guard, &capture, properties.max_element_depth);
   const uint64_t max_bytes = static_cast<uint64_t>(properties.max_xml_size_kb) * 1024;
-  FileSource source(fd.Get(), max_bytes, &capture);
+  // One allocation for a regular file's text: a large document must not
+  // take twice its size while the copy grows.
+  if (bytes != nullptr) bytes->reserve(bytes->size() + file_size);
+  FileSource source(fd.Get(), max_bytes, &capture, bytes);
 
   std::unique_ptr<xmlParserCtxt, ParserContextFree> context(xmlNewParserCtxt());
   if (!context) return E_OUTOFMEMORY;

@@ -133,12 +133,16 @@ class MarkupCheck {
   CCharsetProbe* m_probe;
 };
 
+}  // namespace
+
 bool MarkupFitsEncoding(xmlDocPtr doc, const std::string& encoding) {
   CCharsetProbe probe(encoding);
   // Nothing to check against (libxml2's own "HTML"), or a Unicode encoding.
   if (!probe.IsOpen() || probe.CanHold("\U0010FFFF")) return true;
   return MarkupCheck(&probe).DocumentFits(doc);
 }
+
+namespace {
 
 // The library's output callbacks, recording our own status: its save
 // functions report success after a failed write.

@@ -9,6 +9,11 @@
 #include "platform/status.h"
 #include "xml/xml_file.h"
 
+// Whether every name, comment, processing instruction, CDATA section and
+// part of the document type of doc has a form in encoding: what a writer
+// cannot put as a character reference.
+bool MarkupFitsEncoding(_xmlDoc* doc, const std::string& encoding);
+
 // Writes doc to path in encoding ("utf-8" when empty; any name the system's
 // converters know, matched without regard to case, and named in the
 // declaration as given). An unknown encoding, or one that the document

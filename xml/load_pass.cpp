@@ -18,9 +18,10 @@ bool IsBlank(const xmlChar* text, int length) {
   return true;
 }
 
-// The xml:space setting of an element: 1 preserve, 0 default, -1 inherited.
-int SpaceSetting(xmlNodePtr element) {
-  for (xmlAttrPtr attribute = element->properties; attribute != nullptr;
+}  // namespace
+
+int SpaceSetting(const xmlNode* element) {
+  for (const xmlAttr* attribute = element->properties; attribute != nullptr;
        attribute = attribute->next) {
     if (attribute->ns == nullptr || attribute->ns->href == nullptr ||
         std::strcmp(reinterpret_cast<const char*>(attribute->ns->href),
@@ -28,7 +29,7 @@ int SpaceSetting(xmlNodePtr element) {
         std::strcmp(reinterpret_cast<const char*>(attribute->name), "space") != 0) {
       continue;
     }
-    const xmlNodePtr value = attribute->children;
+    const xmlNode* value = attribute->children;
     if (value == nullptr || value->type != XML_TEXT_NODE || value->content == nullptr) return -1;
     const char* text = reinterpret_cast<const char*>(value->content);
     if (std::strcmp(text, "preserve") == 0) return 1;
@@ -36,6 +37,8 @@ int SpaceSetting(xmlNodePtr element) {
   }
   return -1;
 }
+
+namespace {
 
 // Whether text added now would begin a text node rather than continue the
 // last one.

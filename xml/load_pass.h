@@ -21,6 +21,10 @@ struct _xmlParserCtxt;
 class EntityGuard;
 class XmlErrorCapture;
 
+// The xml:space setting of an element, as a load reads it: 1 "preserve", 0
+// "default", -1 none (inherited).
+int SpaceSetting(const _xmlNode* element);
+
 class LoadPass {
  public:
   // max_depth: the most elements that may be nested (0: no limit). The

@@ -84,6 +84,10 @@ HRESULT CXmlFile::RemoveNodes(std::string_view expression) {
     m_current = holder->parent;
   }
   TreeChanged();
+  // Every level is mapped before the first removal, while it is as loaded.
+  for (xmlNodePtr node : nodes) {
+    if (node->type != XML_ATTRIBUTE_NODE) BeforeChildrenChange(node->parent);
+  }
   for (xmlNodePtr node : nodes) {
     if (node->type == XML_ATTRIBUTE_NODE) {
       m_attributes.Remove(reinterpret_cast<xmlAttrPtr>(node));

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "xml/change_marks.h"
 #include "xml/xml_chars.h"
 
 namespace {
@@ -104,6 +105,7 @@ HRESULT DeclareNamespace(xmlNodePtr element, std::string_view prefix, std::strin
   const LibraryPrefix wanted(prefix);
   const std::string uri_text(uri);
   xmlNsPtr declaration = OwnDeclaration(element, prefix);
+  const bool created = declaration == nullptr;
   if (declaration != nullptr) {
     xmlChar* href = xmlStrdup(AsXmlChars(uri_text));
     if (href == nullptr) return E_OUTOFMEMORY;
@@ -113,6 +115,7 @@ HRESULT DeclareNamespace(xmlNodePtr element, std::string_view prefix, std::strin
     declaration = xmlNewNs(element, AsXmlChars(uri_text), wanted.Get());
     if (declaration == nullptr) return E_OUTOFMEMORY;
   }
+  MarkDeclarationSet(element, declaration, created);
   xmlNsPtr bound = uri.empty() ? nullptr : declaration;
   ForEachBoundNode(element, wanted.Get(), [bound](xmlNsPtr* slot) { *slot = bound; });
   return S_OK;
@@ -129,6 +132,7 @@ HRESULT RemoveNamespaceDeclaration(xmlNodePtr element, std::string_view prefix) 
     if (used) return XML_E_NAMESPACE_IN_USE;
   }
   ForEachBoundNode(element, wanted.Get(), [outer](xmlNsPtr* slot) { *slot = outer; });
+  MarkAttributeRemoved(element);
   xmlNsPtr* link = &element->nsDef;
   while (*link != declaration) link = &(*link)->next;
   *link = declaration->next;

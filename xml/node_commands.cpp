@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "xml/change_marks.h"
 #include "xml/namespace_scope.h"
 #include "xml/node_tree.h"
 #include "xml/xml_chars.h"
@@ -61,14 +62,18 @@ HRESULT CXmlFile::FindParentFor(Placement place, NodeKind kind, xmlNodePtr* pare
 }
 
 // Appending keeps the child cursor and the attribute index right; a sibling
-// shifts the positions after it.
+// shifts the positions after it. The parent's children get their source
+// offsets while they are still as loaded.
 void CXmlFile::Place(Placement place, xmlNodePtr parent, xmlNodePtr node) {
+  BeforeChildrenChange(parent);
   if (place == Placement::LastChild) {
     AppendChild(parent, node);
     return;
   }
   TreeChanged();
   LinkBeside(m_current, node, place == Placement::Before);
+  MarkNew(node);
+  MarkChildrenChanged(parent);
 }
 
 // Places an element holding text (none when empty and kind is Text). Both
@@ -132,10 +137,13 @@ HRESULT CXmlFile::AddRoot(std::string_view name) {
   xmlNodePtr element = NewElement(resolved);
   if (element == nullptr) return E_OUTOFMEMORY;
   TreeChanged();
+  BeforeChildrenChange(reinterpret_cast<xmlNodePtr>(m_doc.get()));
   // The current node may lie inside the element being replaced.
   m_current = element;
   xmlNodePtr replaced = xmlDocSetRootElement(m_doc.get(), element);
   if (replaced != nullptr) xmlFreeNode(replaced);
+  MarkNew(element);
+  MarkChildrenChanged(reinterpret_cast<xmlNodePtr>(m_doc.get()));
   return S_OK;
 }
 
@@ -250,6 +258,7 @@ HRESULT CXmlFile::RemoveAttribute(std::string_view name) {
 HRESULT CXmlFile::RemoveChildNode(xmlNodePtr child) {
   if (child->type == XML_DTD_NODE) return XML_E_CANNOT_REMOVE;
   TreeChanged();
+  BeforeChildrenChange(child->parent);
   RemoveSubtree(child);
   return S_OK;
 }

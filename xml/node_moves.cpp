@@ -1,6 +1,7 @@
 // The commands that give the current node a new name or a new place.
 #include <libxml/tree.h>
 
+#include "xml/change_marks.h"
 #include "xml/namespace_scope.h"
 #include "xml/node_tree.h"
 #include "xml/xml_chars.h"
@@ -26,6 +27,8 @@ HRESULT CXmlFile::Rename(std::string_view name) {
     ElementName resolved;
     const HRESULT hr = ResolveElementName(m_current, name, &resolved);
     if (FAILED(hr)) return hr;
+    // Mapped while the element still has the name its text gives.
+    RewriteInPlace(m_current);
     xmlNodeSetName(m_current, AsXmlChars(resolved.local));
     m_current->ns = resolved.ns;
     return S_OK;
@@ -42,6 +45,8 @@ HRESULT CXmlFile::Rename(std::string_view name) {
   const std::string local(resolved.local);
   xmlNodeSetName(m_current, AsXmlChars(local));
   m_current->ns = resolved.ns;
+  // Saved as a new attribute; the old name's is dropped as removed.
+  MarkAttributeSet(reinterpret_cast<xmlAttrPtr>(m_current), true);
   return S_OK;
 }
 
@@ -61,10 +66,12 @@ HRESULT CXmlFile::MoveAttribute(xmlNodePtr target) {
       }
       ns = xmlNewNs(target, attribute->ns->href, attribute->ns->prefix);
       if (ns == nullptr) return E_OUTOFMEMORY;
+      MarkDeclarationSet(target, ns, true);
     }
   }
   if (m_attributes.Find(target, ns, local) != nullptr) return XML_E_CANNOT_MOVE;
   TreeChanged();
+  MarkAttributeRemoved(m_current->parent);
   xmlUnlinkNode(m_current);
   attribute->ns = ns;
   attribute->parent = target;
@@ -79,6 +86,7 @@ HRESULT CXmlFile::MoveAttribute(xmlNodePtr target) {
     last->next = attribute;
     attribute->prev = last;
   }
+  MarkAttributeSet(attribute, true);
   return S_OK;
 }
 
@@ -102,11 +110,19 @@ HRESULT CXmlFile::Move(Placement place, std::string_view expression) {
     return XML_E_CANNOT_MOVE;
   }
   TreeChanged();
+  // Both levels are mapped while the tree is as loaded; the subtree then
+  // leaves its text behind and is saved as new where it lands.
+  xmlNodePtr destination = place == Placement::LastChild ? target : target->parent;
+  BeforeChildrenChange(m_current->parent);
+  BeforeChildrenChange(destination);
+  MarkChildrenChanged(m_current->parent);
   xmlUnlinkNode(m_current);
+  MarkRewritten(m_current);
   if (place == Placement::LastChild) {
     AppendChild(target, m_current);
   } else {
     LinkBeside(target, m_current, place == Placement::Before);
+    MarkChildrenChanged(destination);
   }
   return m_current->type == XML_ELEMENT_NODE ? KeepNamespaces(m_current) : S_OK;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "xml/change_marks.h"
 #include "xml/xml_chars.h"
 #include "xml/xml_names.h"
 
@@ -118,7 +119,11 @@ void LinkBefore(xmlNodePtr parent, xmlNodePtr next, xmlNodePtr child) {
 
 }  // namespace
 
-void AppendChild(xmlNodePtr parent, xmlNodePtr child) { LinkBefore(parent, nullptr, child); }
+void AppendChild(xmlNodePtr parent, xmlNodePtr child) {
+  LinkBefore(parent, nullptr, child);
+  MarkNew(child);
+  MarkChildrenChanged(parent);
+}
 
 void LinkBeside(xmlNodePtr anchor, xmlNodePtr node, bool before) {
   node->doc = anchor->doc;
@@ -147,6 +152,7 @@ bool IsInContentOf(const xmlNode* node, const xmlNode* ancestor) {
 }
 
 void RemoveSubtree(xmlNodePtr node) {
+  MarkChildrenChanged(node->parent);
   xmlUnlinkNode(node);
   xmlFreeNode(node);
 }
@@ -168,10 +174,12 @@ HRESULT ReplaceContent(xmlNodePtr node, std::string_view text) {
   if (node->type == XML_ATTRIBUTE_NODE) {
     // Looks the attribute up by namespace and name, which identify it, and
     // stores the value as one text node (unparsed), keeping ID tables right.
-    return xmlSetNsProp(node->parent, node->ns, node->name, AsXmlChars(content)) != nullptr
-               ? S_OK
-               : E_OUTOFMEMORY;
+    xmlAttrPtr attribute = xmlSetNsProp(node->parent, node->ns, node->name, AsXmlChars(content));
+    if (attribute == nullptr) return E_OUTOFMEMORY;
+    MarkAttributeSet(attribute, false);
+    return S_OK;
   }
+  MarkContentReplaced(node);
   if (node->type != XML_ELEMENT_NODE) {
     // For these kinds the library copies the text as it stands.
     xmlNodeSetContent(node, AsXmlChars(content));

@@ -3,8 +3,12 @@
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 
+#include "xml/change_marks.h"
 #include "xml/document_reader.h"
 #include "xml/document_writer.h"
+#include "xml/preserving_writer.h"
+#include "xml/source_map.h"
+#include "xml/source_text.h"
 
 void CXmlFile::DocFree::operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
 
@@ -20,6 +24,18 @@ void CXmlFile::ReplaceDocument(xmlDocPtr doc) {
   m_current = reinterpret_cast<xmlNodePtr>(m_doc.get());
 }
 
+void CXmlFile::BeforeChildrenChange(xmlNodePtr parent) {
+  if (!m_source || FAILED(m_source->Status())) return;
+  const HRESULT hr = SourceMap(m_source->Text()).MapChildren(parent);
+  if (FAILED(hr)) m_source->Fail(hr);
+}
+
+void CXmlFile::RewriteInPlace(xmlNodePtr node) {
+  BeforeChildrenChange(node->parent);
+  MarkRewritten(node);
+  MarkChildrenChanged(node->parent);
+}
+
 void CXmlFile::TreeChanged() {
   m_children.Forget();
   m_attributes.Forget();
@@ -32,19 +48,24 @@ HRESULT CXmlFile::Refuse(int argument, HRESULT why) {
 
 HRESULT CXmlFile::Create() {
   m_sourcePath.clear();
+  m_source.reset();
   xmlDocPtr doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
   if (doc == nullptr) return E_OUTOFMEMORY;
   ReplaceDocument(doc);
   return S_OK;
 }
 
-HRESULT CXmlFile::Load(const std::string& path) {
+HRESULT CXmlFile::Load(const std::string& path, LoadFlags flags) {
   HRESULT hr = Create();
   if (FAILED(hr)) return hr;
   xmlDocPtr doc = nullptr;
   m_parseError.clear();
-  hr = ReadDocument(path, m_properties, &doc, &m_parseError);
+  const bool keep_source =
+      (static_cast<unsigned>(flags) & static_cast<unsigned>(LoadFlags::KeepSource)) != 0;
+  std::string bytes;
+  hr = ReadDocument(path, m_properties, &doc, &m_parseError, keep_source ? &bytes : nullptr);
   if (hr != S_OK) return hr;
+  if (keep_source) m_source = std::make_unique<SourceText>(std::move(bytes));
   // Numbers the elements once, so that sorting XPath results into document
   // order compares numbers instead of walking the tree (unions on large
   // documents would otherwise take minutes).
@@ -66,5 +87,13 @@ HRESULT CXmlFile::Save(const std::string& path, std::string_view encoding, SaveF
   if (target.empty()) return E_INVALIDARG;
   m_current = xmlDocGetRootElement(m_doc.get());
   m_saveReport = SaveReport();
+  m_savedUnchanged = false;
+  if (HasFlag(flags, SaveFlags::Preserve)) {
+    if (HasFlag(flags, SaveFlags::Indent)) return E_INVALIDARG;
+    if (m_source) {
+      return WritePreserved(m_doc.get(), *m_source, target, encoding, flags, target == m_sourcePath,
+                            &m_saveReport, &m_savedUnchanged);
+    }
+  }
   return WriteDocument(m_doc.get(), target, encoding, flags, &m_saveReport);
 }

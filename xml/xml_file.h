@@ -33,6 +33,7 @@ struct _xmlDoc;
 struct _xmlNode;
 struct _xmlNs;
 enum class NodeKind;
+class SourceText;
 
 // Where a new or moved node goes, relative to a node: as its last child, or
 // as its previous or next sibling.
@@ -42,6 +43,7 @@ enum class SaveFlags : unsigned {
   None = 0,
   Indent = 1,         // lay elements out on indented lines
   NoDeclaration = 2,  // write no XML declaration
+  Preserve = 4,       // change only the bytes that commands changed (LoadFlags::KeepSource)
 };
 constexpr SaveFlags operator|(SaveFlags a, SaveFlags b) {
   return static_cast<SaveFlags>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
@@ -49,6 +51,13 @@ constexpr SaveFlags operator|(SaveFlags a, SaveFlags b) {
 constexpr bool HasFlag(SaveFlags set, SaveFlags flag) {
   return (static_cast<unsigned>(set) & static_cast<unsigned>(flag)) != 0;
 }
+
+enum class LoadFlags : unsigned {
+  None = 0,
+  // Keep the file's text, so that SaveFlags::Preserve can write back every
+  // byte that no command changed.
+  KeepSource = 1,
+};
 
 // Settings of the document that apply to every later load and selection
 // (the "set property" command).
@@ -76,7 +85,10 @@ class CXmlFile {
   // S_FALSE when the file is not well-formed XML (GetParseErrorText then
   // describes why), or the failure of opening or reading it. After anything
   // but S_OK the document is an empty one. The document node becomes current.
-  HRESULT Load(const std::string& path);
+  // With LoadFlags::KeepSource the document keeps its text until the next
+  // Create or Load; a text that cannot be written back exactly still loads,
+  // and only a save that would need it fails.
+  HRESULT Load(const std::string& path, LoadFlags flags = LoadFlags::None);
 
   // After a Load that returned S_FALSE: "XML parse error on line N.\n<reason>\n".
   // Fails with E_FILE_NOT_FOUND when there is no document.
@@ -86,7 +98,18 @@ class CXmlFile {
   // "utf-8"). The file is replaced only when the whole document was written
   // and flushed to disk; on any failure the file at path is as it was. The
   // document element becomes current.
+  //
+  // SaveFlags::Preserve, for a document loaded with its text, writes back
+  // every byte of it that no command changed (preserving_writer.h); encoding
+  // empty then keeps the document's own. A created document, or one that
+  // Create or a Load without the text replaced, is written as without it.
+  // Preserve with Indent fails with E_INVALIDARG.
   HRESULT Save(const std::string& path, std::string_view encoding, SaveFlags flags);
+
+  // After a Save with SaveFlags::Preserve that succeeded: true when the
+  // target was the document's own file and the text was unchanged, so the
+  // file was not written at all.
+  bool SavedUnchanged() const { return m_savedUnchanged; }
 
   // After a failed Save: what it has to tell beyond its status, such as the
   // copies it kept when an in-place write could not be undone.
@@ -255,6 +278,13 @@ class CXmlFile {
   // moves no child and touches no attribute) and those that the attribute
   // index makes itself.
   void TreeChanged();
+  // To be called before a child of parent is added or removed: with the
+  // document's text kept, its children must be matched with the text while
+  // they are as loaded (source_map.h).
+  void BeforeChildrenChange(_xmlNode* parent);
+  // Marks node, which stays where it is, to be saved as a new subtree: a
+  // change that the text's copy of it cannot carry.
+  void RewriteInPlace(_xmlNode* node);
 
   // Node commands (node_commands.cpp).
   HRESULT ResolveElementName(_xmlNode* scope, std::string_view name, ElementName* resolved);
@@ -286,5 +316,8 @@ class CXmlFile {
   XmlProperties m_properties;
   std::string m_parseError;  // set by the last Load that returned S_FALSE
   SaveReport m_saveReport;
+  bool m_savedUnchanged = false;
+  // The text the document was loaded from, with LoadFlags::KeepSource.
+  std::unique_ptr<SourceText> m_source;
   int m_badArgument = 0;
 };

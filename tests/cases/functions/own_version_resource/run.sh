@@ -3,7 +3,9 @@
 # the banner.
 source "$(dirname "$0")/../functions.sh"
 source "$BRINDLE_CASE_HELPERS"
-exe=$(printf 'Z:%s' "$(brindle_exe)" | tr / '\\')
+# Inside a script string a backslash begins an escape ("\t" in "Z:\tmp" is a
+# tab), so each one is doubled.
+exe=$(printf 'Z:%s' "$(brindle_exe)" | tr / '\\' | sed 's/\\/\\\\/g')
 banner=$("$BRINDLE" /? | tr -d '\r' | head -1 |
   sed -n 's/^brindle - Version \([0-9]*\)\.\([0-9]*\) (build \([0-9]*\))$/"\1.\2.\3"/p')
 resource=$(briefly "@Version(\"$exe\", \"#.#.#\")" | sed 's/.* -> //')
