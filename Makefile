@@ -3,28 +3,38 @@
 #                    examples/demo/settings.xml and show the result
 #   make check       build and run every test
 #   make check-asan  the same in a build with the address and UB sanitizers
-# CI sets CI=true, which turns compiler warnings into errors.
+# On a Debian machine, demo and check first install the build dependencies
+# they lack (tools/build-deps.sh: with apt-get as root, else it prints the
+# command). CI sets CI=true, which turns compiler warnings into errors.
 
 JOBS ?= $(shell nproc)
 WERROR := $(if $(filter true 1 yes,$(CI)),ON,OFF)
 CMAKE_FLAGS ?=
 
-.PHONY: all build demo check check-asan clean
+.PHONY: all build demo check check-asan clean program-deps test-deps
 
 all: build
+
+program-deps:
+	@tools/build-deps.sh program
+
+test-deps:
+	@tools/build-deps.sh tests
 
 build:
 	cmake -S . -B build -DBRINDLE_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
-demo: build
+demo: program-deps
+	$(MAKE) build
 	@mkdir -p build/demo
 	@cp examples/demo/settings.xml build/demo/settings.xml
 	build/brindle build/demo/settings.xml examples/demo/changes.txt 4.2.0 /batch /indent
 	@echo "--- build/demo/settings.xml:"
 	@cat build/demo/settings.xml
 
-check: build
+check: test-deps
+	$(MAKE) build
 	cd build && ctest --output-on-failure -j $(JOBS)
 
 check-asan:

@@ -1,5 +1,6 @@
 #include "app/app_console.h"
 
+#include "platform/file.h"
 #include "platform/path.h"
 #include "platform/text_encoding.h"
 #include "xml/xml_names.h"
@@ -19,9 +20,14 @@ constexpr NamedValue kApplicationOptions[] = {
     {"get", kOptionGet},
     {"ns", kOptionNamespace},
     {"preserve", kOptionPreserve},
+    {"version", kOptionVersion},
 };
 
 constexpr char kDefaultEncoding[] = "utf-8";
+
+// Stands for standard input as the document or the description file, and
+// for standard output as the output path.
+constexpr char kStandardStreamArgument[] = "-";
 
 constexpr HRESULT kPathTooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
 
@@ -29,13 +35,16 @@ constexpr char kUsage[] =
     "<xmlfile> [[<descfile>] | [<querystring> <value>]] [<args>...]\n"
     "\t[/batch] [/create] [/display [<level> [<mode>]]] [/encoding <value>]\n"
     "\t[/indent] [/nodeclaration] [/output <path>] [/all] [/get]\n"
-    "\t[/ns <prefix>=<uri>]... [/preserve] [/?]\n"
+    "\t[/ns <prefix>=<uri>]... [/preserve] [/version] [/?]\n"
     "\n"
     "Where:\n"
     "\n"
     "  <xmlfile>      Fully or partially qualified path of XML file to update.\n"
+    "                  (- reads it from standard input and writes it to standard\n"
+    "                  output, and every message goes to standard error.)\n"
     "\n"
     "  <descfile>     Fully or partially qualified path of description file to use.\n"
+    "                  (- reads it from standard input.)\n"
     " - or -\n"
     "  <querystring>  Specifies the selection path of the node to modify.\n"
     "                  (Prepend the path with a '?' if it begins with a '/'.)\n"
@@ -64,6 +73,7 @@ constexpr char kUsage[] =
     "  /indent        Enables indenting of the output file.\n"
     "  /nodeclaration Omits XML declaration in the output file.\n"
     "  /output        Specifies an alternate output path and/or filename.\n"
+    "                  (- writes the document to standard output.)\n"
     "  /all           Applies <value> to every node <querystring> selects, not only\n"
     "                  the first (with /get: prints the text of every one).\n"
     "  /get           Prints the text of the node <querystring> selects instead of\n"
@@ -73,6 +83,7 @@ constexpr char kUsage[] =
     "                  (repeatable; like the SelectionNamespaces property).\n"
     "  /preserve      Leaves every byte of the file that no change touches as it is:\n"
     "                 its layout, encoding and declaration stay (not with /indent).\n"
+    "  /version       Displays the program's name and version.\n"
     "  /?             Displays this help message.\n";
 
 }  // namespace
@@ -98,6 +109,11 @@ std::span<const NamedValue> CConsole::GetApplicationOptions() const { return kAp
 int CConsole::OnPositional(int position, const std::string& text) {
   switch (position) {
     case 1:
+      m_documentGiven = true;
+      if (text == kStandardStreamArgument) {
+        m_documentPath = kStandardInputPath;
+        return 0;
+      }
       // A path that cannot be resolved is refused rather than cut or
       // replaced: the run must never write to another file than meant.
       return AcceptPath(ResolvePath(text, &m_documentPath),
@@ -108,6 +124,7 @@ int CConsole::OnPositional(int position, const std::string& text) {
       return 0;
     case 3:
       m_value = DecodeUnmarkedText(text);
+      m_valueGiven = true;
       return 0;
     default:
       // Later arguments reach scripts as system variables.
@@ -147,6 +164,10 @@ int CConsole::OnOption(std::string_view name, const std::vector<std::string>& va
       // An output path that cannot be resolved must not fall back to the
       // document: that would overwrite the file the user meant to keep.
       if (values.size() != 1) return kInvalidValue;
+      if (values[0] == kStandardStreamArgument) {
+        m_outputPath = kStandardOutputPath;
+        return 0;
+      }
       return AcceptPath(ResolvePath(values[0], &m_outputPath), "the output path is too long.");
     default:
       return values.empty() ? index : kInvalidValue;
@@ -170,17 +191,21 @@ bool CConsole::AddNamespace(std::string_view prefix, std::string_view uri) {
   return true;
 }
 
-HRESULT CConsole::Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) {
-  if ((flags & MSG_ERROR) != 0) m_quiet = false;
-  return CBaseConsole::Print(text, flags, status, arguments);
+void CConsole::Write(const std::string& text, StandardStream stream) {
+  if (m_messagesToError) stream = StandardStream::Error;
+  if (!m_quiet || stream == StandardStream::Error) CBaseConsole::Write(text, stream);
 }
 
-void CConsole::Write(const std::string& text) {
-  if (!m_quiet) CBaseConsole::Write(text);
+bool CConsole::DocumentFromStandardInput() const { return m_documentPath == kStandardInputPath; }
+
+bool CConsole::DocumentToStandardOutput() const {
+  return m_outputPath == kStandardOutputPath && !IsOptionSet(kOptionGet);
 }
 
 bool CConsole::Validate() {
   if (IsOptionSet(kOptionHelp)) return false;
+  // The version needs no document, and prints no matter what else is given.
+  if (IsOptionSet(kOptionVersion)) return true;
   if (!m_pathError.empty()) {
     SetValidationError(m_pathError, S_OK);
     return false;
@@ -195,7 +220,17 @@ bool CConsole::Validate() {
       SetValidationError("a description file must be specified.", S_OK);
       return false;
     }
-    const HRESULT resolved = ResolvePath(m_secondArgument, &m_descriptionFilePath);
+    if (m_secondArgument == kStandardStreamArgument) {
+      if (DocumentFromStandardInput()) {
+        SetValidationError(
+            "the document and the description file cannot both be read from standard input.", S_OK);
+        return false;
+      }
+      m_descriptionFilePath = kStandardInputPath;
+    }
+    const HRESULT resolved = m_descriptionFilePath.empty()
+                                 ? ResolvePath(m_secondArgument, &m_descriptionFilePath)
+                                 : S_OK;
     if (resolved == kPathTooLong) {
       SetValidationError("the path of the description file is too long.", S_OK);
       return false;
@@ -216,8 +251,20 @@ bool CConsole::Validate() {
     SetValidationError("/get reads the query's text: give no value.", S_OK);
     return false;
   }
+  // A forgotten value, or an unquoted shell variable that was empty, would
+  // otherwise empty the node; an explicit "" still does.
+  if (!m_queryString.empty() && !IsOptionSet(kOptionGet) && !m_valueGiven) {
+    SetValidationError("a value must be specified.", S_OK);
+    return false;
+  }
+  // Without a document there is nothing to do: show how to name one.
+  if (!m_documentGiven) return false;
   m_quiet = IsOptionSet(kOptionGet) && !HasParameterErrors();
-  if (m_outputPath.empty()) m_outputPath = m_documentPath;
+  // A document read from standard input goes back to standard output.
+  if (m_outputPath.empty()) {
+    m_outputPath = DocumentFromStandardInput() ? kStandardOutputPath : m_documentPath;
+  }
+  m_messagesToError = DocumentToStandardOutput();
   if (!IsOptionSet(kOptionEncoding)) m_encoding = kDefaultEncoding;
   return true;
 }

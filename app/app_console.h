@@ -19,6 +19,7 @@ constexpr uint32_t kOptionAll = 0x20006;
 constexpr uint32_t kOptionGet = 0x20007;
 constexpr uint32_t kOptionNamespace = 0x20008;
 constexpr uint32_t kOptionPreserve = 0x20009;
+constexpr uint32_t kOptionVersion = 0x2000A;
 
 class CConsole : public CBaseConsole {
  public:
@@ -29,7 +30,6 @@ class CConsole : public CBaseConsole {
   bool IsOptionSet(uint32_t id) const override;
   std::string GetDescription() const override;
   std::string GetUsage() const override;
-  HRESULT Print(const char* text, uint32_t flags, HRESULT status, va_list arguments) override;
 
   const std::string& DocumentPath() const { return m_documentPath; }
   const std::string& OutputPath() const { return m_outputPath; }
@@ -37,6 +37,12 @@ class CConsole : public CBaseConsole {
   const std::string& QueryString() const { return m_queryString; }
   const std::string& Value() const { return m_value; }
   const std::string& Encoding() const { return m_encoding; }
+  // Whether the document is read from standard input ("-"), and whether it
+  // is saved to standard output (a document read from there, or /output -):
+  // then every message goes to standard error, and standard output holds
+  // the document alone.
+  bool DocumentFromStandardInput() const;
+  bool DocumentToStandardOutput() const;
   // The /ns bindings as a SelectionNamespaces value; empty for none.
   const std::string& SelectionNamespaces() const { return m_selectionNamespaces; }
 
@@ -45,7 +51,7 @@ class CConsole : public CBaseConsole {
   int OnPositional(int position, const std::string& text) override;
   int OnOption(std::string_view name, const std::vector<std::string>& values) override;
   bool Validate() override;
-  void Write(const std::string& text) override;
+  void Write(const std::string& text, StandardStream stream) override;
 
  private:
   // The parameter handler's result for a path resolved with status
@@ -56,17 +62,20 @@ class CConsole : public CBaseConsole {
   bool AddNamespace(std::string_view prefix, std::string_view uri);
 
   uint32_t m_options = 0;
+  bool m_documentGiven = false;
   std::string m_documentPath;         // resolved
   std::string m_outputPath;           // resolved; defaults to the document path
   std::string m_descriptionFilePath;  // resolved, with /batch
   std::string m_secondArgument;       // as typed: a path stays bytes
   std::string m_queryString;          // as typed, decoded to UTF-8
   std::string m_value;                // as typed, decoded to UTF-8
+  bool m_valueGiven = false;          // "" is a value; no argument is none
   std::string m_encoding;
   std::string m_pathError;  // the first path that was too long, told by Validate
   std::string m_selectionNamespaces;
   // A query run (/get) writes nothing to standard output but the values it
-  // reads, until an error: from then on the error's report prints whole.
-  // This is the one place that silences the banner and the progress.
+  // reads; its errors still reach standard error. This is the one place
+  // that silences the banner and the progress.
   bool m_quiet = false;
+  bool m_messagesToError = false;  // the document goes to standard output
 };

@@ -46,8 +46,8 @@ TEST(AppConsoleTest, TheUsageNamesEveryOptionOfTheTableAndNoOther) {
   for (const std::string& name : list) EXPECT_TRUE(rows.contains(name)) << "/" << name;
 }
 
-// Every prefix of an option that existed before /all, /get and /ns still
-// selects the option it selected then.
+// Every prefix of an option that existed before /version still selects the
+// option it selected then.
 TEST(AppConsoleTest, EarlierOptionAbbreviationsKeepTheirOption) {
   const std::pair<const char*, uint32_t> earlier[] = {
       {"batch", kOptionBatch},
@@ -56,6 +56,9 @@ TEST(AppConsoleTest, EarlierOptionAbbreviationsKeepTheirOption) {
       {"indent", kOptionIndent},
       {"nodeclaration", kOptionNoDeclaration},
       {"output", kOptionOutput},
+      {"all", kOptionAll},
+      {"get", kOptionGet},
+      {"ns", kOptionNamespace},
       {"display", kOptionDisplay},
       {"help", kOptionHelp},
   };

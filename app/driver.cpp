@@ -34,8 +34,8 @@ constexpr LockWait kLockWait{std::chrono::seconds(1), std::chrono::minutes(10)};
 void ReportHalfWritten(CConsole& console, const std::string& path) {
   std::string journal;
   if (FindInPlaceJournal(path, &journal) != FILE_E_HALF_WRITTEN) return;
-  console.PrintInfo("Its previous content was kept in: %s", journal.c_str());
-  console.PrintInfo(
+  console.PrintErrorNote("Its previous content was kept in: %s", journal.c_str());
+  console.PrintErrorNote(
       "Copy that file over the document to restore it, then delete it (or delete it alone to "
       "keep the document as it is).");
 }
@@ -43,15 +43,18 @@ void ReportHalfWritten(CConsole& console, const std::string& path) {
 int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
   const std::string& path = console.DocumentPath();
   const bool create = console.IsOptionSet(kOptionCreate);
+  // Standard input is nobody else's to write: it is read without a lock.
+  const bool from_input = console.DocumentFromStandardInput();
+  const bool exists = from_input || PathExists(path);
   // From here until its save is done, this run has the document to itself.
   HRESULT hr = S_OK;
-  if (create || PathExists(path)) {
+  if (!from_input && (create || exists)) {
     hr = lock->Acquire(path, kLockWait, [&console] {
       console.PrintInfo("Waiting for another run on this document to finish...");
     });
   }
   const char* success = "XML document successfully loaded.\n\n";
-  if (SUCCEEDED(hr) && create && !PathExists(path)) {
+  if (SUCCEEDED(hr) && create && !exists) {
     console.PrintInfo("Creating new in-memory document...");
     hr = document.Create();
     success = "XML document successfully created.\n\n";
@@ -59,7 +62,7 @@ int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
     console.PrintInfo("Loading document from: %s...", path.c_str());
     const LoadFlags load_flags =
         console.IsOptionSet(kOptionPreserve) ? LoadFlags::KeepSource : LoadFlags::None;
-    if (SUCCEEDED(hr)) hr = PathExists(path) ? document.Load(path, load_flags) : E_FILE_NOT_FOUND;
+    if (SUCCEEDED(hr)) hr = exists ? document.Load(path, load_flags) : E_FILE_NOT_FOUND;
   }
   if (hr == S_OK) {
     console.PrintText("%s", success);
@@ -76,16 +79,20 @@ int OpenDocument(CConsole& console, CXmlFile& document, CDocumentLock* lock) {
   return kExitOpen;
 }
 
-// Prints the error of a failed script run: the engine's text as the error
-// line for a failure status, else the summary line and the engine's text.
+// Prints the error of a failed script run: for a failure status, the
+// engine's text as the error line when it names a line of a description
+// file (else it would only say "System error", and the summary says more),
+// then the status's text; for a script error, the summary line and the
+// engine's text.
 void ReportRunError(CConsole& console, CParser& parser, HRESULT result, const char* summary) {
   std::string message;
   parser.GetErrorMessage(&message);
   if (FAILED(result)) {
-    console.PrintError("%s", result, message.c_str());
+    const bool in_file = console.IsOptionSet(kOptionBatch);
+    console.PrintError("%s", result, in_file ? message.c_str() : summary);
   } else {
     console.PrintErrorText("%s", summary);
-    console.PrintVerbatim(message + "\n\n");
+    console.PrintErrorVerbatim(message + "\n\n");
   }
 }
 
@@ -104,7 +111,7 @@ int ApplyChanges(CConsole& console, CParser& parser) {
     ReportRunError(console, parser, result, "Could not process the description file.");
     std::string listing;
     if (SUCCEEDED(parser.GetErrorListing(&listing)) && !listing.empty()) {
-      console.PrintVerbatim(listing);
+      console.PrintErrorVerbatim(listing);
     }
     return kExitDescriptionFile;
   }
@@ -151,17 +158,18 @@ int SaveDocument(CConsole& console, CXmlFile& document) {
   if (hr == FILE_E_HALF_WRITTEN) ReportHalfWritten(console, path);
   const SaveReport& report = document.GetSaveReport();
   if (!report.journal_folder.empty()) {
-    console.PrintInfo(
+    console.PrintErrorNote(
         "The file has to be written in place (it has several hard links, another owner, or a "
         "folder that takes no new files), and its previous content could not be kept first in: "
         "%s",
         report.journal_folder.c_str());
   }
   if (!report.kept_document.empty()) {
-    console.PrintInfo("The file could not be written whole, nor restored: it may be half written.");
-    console.PrintInfo("The complete document was kept in: %s", report.kept_document.c_str());
-    console.PrintInfo("Its previous content was kept in: %s", report.kept_previous.c_str());
-    console.PrintInfo(
+    console.PrintErrorNote(
+        "The file could not be written whole, nor restored: it may be half written.");
+    console.PrintErrorNote("The complete document was kept in: %s", report.kept_document.c_str());
+    console.PrintErrorNote("Its previous content was kept in: %s", report.kept_previous.c_str());
+    console.PrintErrorNote(
         "Copy either over the file, then delete both; until then, runs on the file stop before "
         "they load or save it.");
   }
@@ -192,8 +200,14 @@ int RunProgram(int argc, char** argv) {
   CConsole console;
   const CrashReportTargetScope crash_target(&console);
   console.ParseCommandLine(argc, argv);
-  console.PrintBanner();
+  // The version alone is the whole output, for scripts that read it.
+  const bool version = console.IsOptionSet(kOptionVersion);
+  if (!version) console.PrintBanner();
   if (console.ReportCommandLine()) return kExitCommandLine;
+  if (version) {
+    console.PrintTitle();
+    return kExitSaved;
+  }
 
   XmlLibrary xml_library;
   HRESULT hr = xml_library.Initialize();
@@ -214,9 +228,11 @@ int RunProgram(int argc, char** argv) {
   }
 
   // What print and /get read out is the run's output, whatever the display
-  // level; a write that fails (a closed pipe) fails the run.
+  // level; a write that fails (a closed pipe) fails the run. When the
+  // document itself goes to standard output, it goes to standard error.
+  const int output = console.DocumentToStandardOutput() ? STDERR_FILENO : STDOUT_FILENO;
   parser.SetOutput(
-      [](std::string_view text) { return WriteAll(STDOUT_FILENO, text.data(), text.size()); });
+      [output](std::string_view text) { return WriteAll(output, text.data(), text.size()); });
 
   CDocumentLock lock;
   int code = OpenDocument(console, parser.GetDocument(), &lock);

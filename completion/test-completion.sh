@@ -100,7 +100,7 @@ expect "brindle pom.xml -p" -preserve
 expect "brindle pom.xml /IN" /indent
 expect "brindle pom.xml --o" --output
 expect "brindle pom.xml -c" -create
-expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --all --get --ns --preserve --display --help
+expect "brindle pom.xml --" --batch --create --encoding --indent --nodeclaration --output --all --get --ns --preserve --version --display --help
 expect_some "brindle pom.xml /" /batch /create /display /encoding /indent /nodeclaration /output /preserve /help "/?"
 expect_some "brindle pom.xml /b" /batch
 expect "brindle pom.xml -5" 

@@ -2,14 +2,18 @@
 #include "console/base_console.h"
 #include "console/console_version_info.h"
 
-void CBaseConsole::PrintBanner() {
-  const CConsoleVersionInfo version;
-  std::string line;
-  if (version.GetTitle(&line)) {
-    PrintVerbatim(line);
+void CBaseConsole::PrintTitle() {
+  std::string title;
+  if (CConsoleVersionInfo().GetTitle(&title)) {
+    PrintVerbatim(title);
     PrintEmptyLine();
   }
-  line = GetDescription();
+}
+
+void CBaseConsole::PrintBanner() {
+  const CConsoleVersionInfo version;
+  PrintTitle();
+  std::string line = GetDescription();
   if (!line.empty()) {
     PrintVerbatim(line);
     PrintEmptyLine();

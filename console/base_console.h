@@ -1,5 +1,6 @@
 // CBaseConsole is the framework for this console program: it writes
-// messages to standard output at the chosen display level and in the chosen
+// messages to standard output, and errors to standard error, at the chosen
+// display level and in the chosen
 // output mode, splits the command line into positional parameters and
 // options, and reports what was wrong with it. The application derives from
 // it and supplies its options, positional parameters, validation,
@@ -44,7 +45,8 @@ class CBaseConsole : public CMessageWriter {
   uint32_t GetDisplayLevel() const { return m_displayLevel; }
   OutputMode GetOutputMode() const { return m_outputMode; }
 
-  // Whether an argument is an option: "-name", "--name[=value]", and "/name"
+  // Whether an argument is an option: "-name" (not "-" alone, nor a
+  // negative number), "--name[=value]", and "/name"
   // when the name part (up to ":") is empty, "?", or ASCII letters that,
   // when a ":" follows, select a known option. Everything else (absolute
   // paths, XPath queries) is positional.
@@ -64,6 +66,9 @@ class CBaseConsole : public CMessageWriter {
   // Writes a blank line when anything was written since the last one.
   void Separator();
 
+  // Prints the title line alone: the program's name and version, as the
+  // banner's first line.
+  void PrintTitle();
   // Prints the banner: the title with the version, the one-line
   // description and the copyright line, each when present, and a blank line.
   void PrintBanner();
@@ -89,7 +94,7 @@ class CBaseConsole : public CMessageWriter {
     m_validationStatus = status;
   }
 
-  void Write(const std::string& text) override;
+  void Write(const std::string& text, StandardStream stream) override;
 
  private:
   // Whether name selects an option of any table.
@@ -109,5 +114,6 @@ class CBaseConsole : public CMessageWriter {
   uint32_t m_displayLevel = kDisplayNormal;
   uint32_t m_allowedLevels = 0x7FFFFFFF;
   uint32_t m_linesSinceSeparator = 0;
+  StandardStream m_lastStream = StandardStream::Output;
   OutputMode m_outputMode = OutputMode::Utf8;
 };

@@ -111,8 +111,9 @@ bool CBaseConsole::IsKnownOption(std::string_view name) const {
 
 bool CBaseConsole::IsOptionArgument(std::string_view argument) const {
   if (argument.empty()) return false;
+  // "-" alone names a standard stream, as in other programs.
   if (argument[0] == '-') {
-    return argument.size() == 1 || !std::isdigit(static_cast<unsigned char>(argument[1]));
+    return argument.size() > 1 && !std::isdigit(static_cast<unsigned char>(argument[1]));
   }
   if (argument[0] != '/') return false;
   const size_t colon = argument.find(':');
@@ -242,14 +243,12 @@ bool CBaseConsole::ReportCommandLine() {
   }
   Separator();
   if (!m_invalidValues.empty()) {
-    PrintText("Invalid parameter value(s):\n\n");
-    PrintVerbatim(m_invalidValues);
+    PrintErrorVerbatim("Invalid parameter value(s):\n\n" + m_invalidValues);
     stop = true;
   }
   Separator();
   if (!m_unknownParameters.empty()) {
-    PrintText("Unknown parameter(s):\n\n");
-    PrintVerbatim(m_unknownParameters);
+    PrintErrorVerbatim("Unknown parameter(s):\n\n" + m_unknownParameters);
     stop = true;
   }
   Separator();

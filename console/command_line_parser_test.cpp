@@ -25,7 +25,7 @@ TEST(CommandLineParserTest, WhichArgumentsAreOptions) {
       {"/_:project/_:version", false},
       {"/soap:Envelope/soap:Body", false},  // "soap" is no option
       {"-x", true},
-      {"-", true},
+      {"-", false},  // standard input or output
       {"--output=a.xml", true},
       {"--", true},
       {"-5", false},

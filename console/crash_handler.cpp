@@ -20,7 +20,7 @@ class ComposingWriter : public CMessageWriter {
   std::string text;
 
  protected:
-  void Write(const std::string& piece) override { text += piece; }
+  void Write(const std::string& piece, StandardStream) override { text += piece; }
 };
 
 }  // namespace

@@ -98,10 +98,11 @@ bool WriteText(int fd, const char* text, size_t length) {
 
 bool WriteString(int fd, const char* text) { return WriteText(fd, text, std::strlen(text)); }
 
-// Writes UTF-8 text to standard output in the console's output mode.
+// Writes UTF-8 text to standard error, where every error goes, in the
+// console's output mode.
 void WriteToConsole(const char* text, OutputMode mode) {
   if (mode != OutputMode::Utf16) {
-    WriteString(STDOUT_FILENO, text);
+    WriteString(STDERR_FILENO, text);
     return;
   }
   char units[4];
@@ -115,10 +116,10 @@ void WriteToConsole(const char* text, OutputMode mode) {
       const uint32_t high = 0xD800 + (c >> 10), low = 0xDC00 + (c & 0x3FF);
       units[0] = static_cast<char>(high), units[1] = static_cast<char>(high >> 8);
       units[2] = static_cast<char>(low), units[3] = static_cast<char>(low >> 8);
-      WriteText(STDOUT_FILENO, units, 4);
+      WriteText(STDERR_FILENO, units, 4);
     } else {
       units[0] = static_cast<char>(c), units[1] = static_cast<char>(c >> 8);
-      WriteText(STDOUT_FILENO, units, 2);
+      WriteText(STDERR_FILENO, units, 2);
     }
   }
 }

@@ -92,7 +92,8 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
   }
   const CBaseConsole* console = g_crash.console;
   if (console != nullptr && console->GetDisplayLevel() >= kDisplayNormal) {
-    WriteStandardOutput(g_crash.message_before + WideToUtf8(path) + g_crash.message_after,
+    WriteStandardStream(StandardStream::Error,
+                        g_crash.message_before + WideToUtf8(path) + g_crash.message_after,
                         console->GetOutputMode());
   }
   // Nothing of the process runs again: its state is not to be trusted.

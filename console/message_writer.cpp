@@ -72,10 +72,10 @@ void CMessageWriter::ComposeAndWrite(const std::string* text, uint32_t kind, uin
   if (text != nullptr) line += *text;
   if ((flags & MSG_END_LINE) != 0) line += GetLineEnd();
   m_atLineStart = !line.empty() && line.back() == '\n';
-  Write(line);
+  Write(line, kind == MSG_ERROR ? StandardStream::Error : StandardStream::Output);
 }
 
-void CMessageWriter::Write(const std::string&) {}
+void CMessageWriter::Write(const std::string&, StandardStream) {}
 
 bool CMessageWriter::GetLabel(uint32_t kind, std::string* label) const {
   for (const Label& entry : kLabels) {
@@ -127,6 +127,14 @@ void CMessageWriter::PrintVerbatim(const std::string& text) {
   // Whole, NUL bytes included: as a C string, a listing of a line that holds
   // one would lose its caret and its closing rule.
   ComposeAndWrite(&text, MSG_INFO, MSG_INFO | MSG_VERBATIM);
+}
+
+void CMessageWriter::PrintErrorNote(const char* format, ...) {
+  BRINDLE_FORWARD(MSG_ERROR | MSG_NO_LABEL, S_OK, format, format);
+}
+
+void CMessageWriter::PrintErrorVerbatim(const std::string& text) {
+  ComposeAndWrite(&text, MSG_ERROR, MSG_NO_LABEL | MSG_VERBATIM);
 }
 
 void CMessageWriter::PrintEmptyLine() { PrintWith(MSG_INFO | MSG_END_LINE, S_OK, nullptr); }

@@ -1,12 +1,15 @@
 // CMessageWriter turns a message (a printf-style format with arguments, a
 // kind and modifiers) into one labelled piece of text and hands it to
-// Write, which derived classes direct to an output.
+// Write, which derived classes direct to an output: errors, with every line
+// that explains them, to standard error, everything else to standard
+// output.
 #pragma once
 
 #include <cstdarg>
 #include <cstdint>
 #include <string>
 
+#include "platform/standard_output.h"
 #include "platform/status.h"
 
 // Message kinds; only (flags & 0xFF000) is the kind.
@@ -45,11 +48,17 @@ class CMessageWriter {
   void PrintErrorText(const char* format, ...) BRINDLE_PRINTF(2, 3);
   void PrintErrorResource(uint32_t id, ...);
   void PrintVerbatim(const std::string& text);
+  // An unlabelled line, or verbatim text, that belongs to the error just
+  // printed (what to do about it, the listing of a script's error): it goes
+  // where the error went.
+  void PrintErrorNote(const char* format, ...) BRINDLE_PRINTF(2, 3);
+  void PrintErrorVerbatim(const std::string& text);
   void PrintEmptyLine();
 
  protected:
-  // Receives every composed piece of text; this class discards it.
-  virtual void Write(const std::string& text);
+  // Receives every composed piece of text and the stream its kind goes to;
+  // this class discards it.
+  virtual void Write(const std::string& text, StandardStream stream);
   virtual const char* GetLineEnd() const { return "\n"; }
   // The label of a kind; false for kinds without one.
   virtual bool GetLabel(uint32_t kind, std::string* label) const;

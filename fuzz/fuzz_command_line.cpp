@@ -88,7 +88,7 @@ using Snapshot = std::map<std::string, Entry>;
 // what the command line means.
 class QuietConsole final : public CConsole {
  protected:
-  void Write(const std::string&) override {}
+  void Write(const std::string&, StandardStream) override {}
 };
 
 // Standard output goes to a memory file while it lives.

@@ -44,6 +44,14 @@ class UniqueFd {
   int m_fd = -1;
 };
 
+// Where a path is expected, these stand for the process's standard input
+// and output (the command line's "-"): opened for reading, and as a save's
+// target, they are those streams, whatever they are connected to. Linux
+// opens the names themselves; on Windows the file layer maps them to the
+// standard handles.
+constexpr char kStandardInputPath[] = "/dev/stdin";
+constexpr char kStandardOutputPath[] = "/dev/stdout";
+
 // Whether anything exists at path: a file, a folder, a device.
 bool PathExists(const std::string& path);
 

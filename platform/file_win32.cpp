@@ -70,7 +70,19 @@ HRESULT OpenRegularFileHandle(const std::string& path, ReadHint hint, HANDLE* ha
   return S_OK;
 }
 
+HRESULT DuplicateStandardHandle(DWORD which, int flags, UniqueFd* fd) {
+  const HANDLE standard = GetStdHandle(which);
+  HANDLE own = INVALID_HANDLE_VALUE;
+  if (standard == nullptr || standard == INVALID_HANDLE_VALUE ||
+      !DuplicateHandle(GetCurrentProcess(), standard, GetCurrentProcess(), &own, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    return standard == nullptr ? E_HANDLE : StatusFromLastError();
+  }
+  return AdoptHandle(own, flags, fd);
+}
+
 HRESULT OpenForReading(const std::string& path, UniqueFd* fd) {
+  if (path == kStandardInputPath) return DuplicateStandardHandle(STD_INPUT_HANDLE, _O_RDONLY, fd);
   // Whatever others do with the file meanwhile, as on Linux.
   HANDLE handle = INVALID_HANDLE_VALUE;
   const HRESULT hr =

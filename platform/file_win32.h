@@ -24,6 +24,10 @@ HANDLE HandleOf(int fd);
 // _O_WRONLY, _O_RDWR); on failure closes it.
 HRESULT AdoptHandle(HANDLE handle, int flags, UniqueFd* fd);
 
+// A descriptor of its own in *fd for the standard handle which
+// (STD_INPUT_HANDLE, STD_OUTPUT_HANDLE), opened with the C runtime's flags.
+HRESULT DuplicateStandardHandle(DWORD which, int flags, UniqueFd* fd);
+
 // Opens the regular file at path for reading, as OpenRegularFileForReading
 // does, as a bare handle. With facts, reads the file's facts instead of
 // asking for its kind, which under Wine (GetFileType) updates its access

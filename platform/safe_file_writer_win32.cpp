@@ -60,13 +60,21 @@ CSafeFileWriter::~CSafeFileWriter() = default;
 
 HRESULT CSafeFileWriter::Open(const std::string& target) {
   m_target = target;
+  HRESULT hr = S_OK;
+  if (target == kStandardOutputPath) {
+    // Written directly even when it is a file: replacing the file by name
+    // would leave the stream writing to the old one.
+    m_route = Route::Stream;
+    hr = DuplicateStandardHandle(STD_OUTPUT_HANDLE, _O_WRONLY, &m_stream);
+    if (SUCCEEDED(hr)) m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    return hr;
+  }
   // Opened for writing as any program would open it: a read-only file, a
   // folder and a file that another program keeps from being written fail
   // here, before anything is written.
   const HANDLE existing = CreateFileW(SystemPath(target).c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  HRESULT hr = S_OK;
   if (existing == INVALID_HANDLE_VALUE) {
     hr = StatusFromLastError();
     if (hr != E_FILE_NOT_FOUND) return hr;

@@ -32,8 +32,9 @@ void WriteBytes(HANDLE out, const std::string& bytes) {
 
 }  // namespace
 
-void WriteStandardOutput(std::string_view text, OutputMode mode) {
-  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+void WriteStandardStream(StandardStream stream, std::string_view text, OutputMode mode) {
+  const HANDLE out =
+      GetStdHandle(stream == StandardStream::Error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
   const std::string lines = WithCrLf(text);
   DWORD console_mode = 0;

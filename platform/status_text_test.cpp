@@ -8,6 +8,8 @@ TEST(StatusTextTest, TheProgramsOwnStatusesHaveTheirOwnTexts) {
   EXPECT_EQ("The encoding is not supported. (0x80BD0102)", text);
   ASSERT_TRUE(GetSystemText(SCRIPT_E_NESTING_TOO_DEEP, &text));
   EXPECT_EQ("Function calls are nested too deeply. (0x80BD0201)", text);
+  ASSERT_TRUE(GetSystemText(XML_E_NO_CURRENT_NODE, &text));
+  EXPECT_EQ("No node is selected: the query matched nothing. (0x80BD0116)", text);
 }
 
 // Win32 codes in facility 7, and bare, end in their decimal code; other
@@ -86,6 +88,9 @@ TEST(StatusTextTest, EveryNamedStatusHasAText) {
       XML_E_CANNOT_RENAME,
       XML_E_NOT_PRESERVABLE,
       XML_E_SOURCE_MISMATCH,
+      XML_E_NO_CURRENT_NODE,
+      XML_E_INVALID_NAME,
+      XML_E_UNDECLARED_NAME_PREFIX,
       SCRIPT_E_NESTING_TOO_DEEP,
       SCRIPT_E_UTF16BE_FILE,
       SCRIPT_E_FILE_TOO_LARGE,

@@ -98,7 +98,9 @@ HRESULT CCommandSet::Call(CParameterInfo& parameters) {
 }
 
 HRESULT CCommandSet::FromDocument(HRESULT hr, size_t first) {
-  if (hr == E_INVALIDARG) m_badParameter = first + static_cast<size_t>(m_document->BadArgument());
+  if (CXmlFile::IsRefusal(hr)) {
+    m_badParameter = first + static_cast<size_t>(m_document->BadArgument());
+  }
   return hr;
 }
 

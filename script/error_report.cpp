@@ -37,6 +37,8 @@ constexpr ErrorRow kErrors[] = {
     {ScriptError::InvalidParameterType, "Invalid parameter type"},
     {ScriptError::DivisionByZero, "Division by zero"},
     {ScriptError::NothingMatched, "Expression matched nothing"},
+    {ScriptError::InvalidName, "Not a valid XML name"},
+    {ScriptError::UndeclaredPrefix, "Namespace prefix not declared"},
 };
 
 constexpr size_t kRuleWidth = 76;

@@ -156,6 +156,8 @@ HRESULT CParser::BindAndCall(Callee& callee, const CallSyntax& syntax, CParamete
   if (SUCCEEDED(hr)) return S_OK;
   m_cursor = syntax.locate(m_scanner.Tokens(), callee.GetBadParameter(), first);
   if (hr == E_INVALIDARG) return Fail(ScriptError::InvalidParameterType);
+  if (hr == XML_E_INVALID_NAME) return Fail(ScriptError::InvalidName);
+  if (hr == XML_E_UNDECLARED_NAME_PREFIX) return Fail(ScriptError::UndeclaredPrefix);
   if (hr == SCRIPT_E_NOTHING_MATCHED) return Fail(ScriptError::NothingMatched);
   Fail(ScriptError::SystemError);
   return hr;

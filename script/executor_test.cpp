@@ -93,7 +93,7 @@ TEST_F(ExecutorTest, SystemErrorsEndTheRunWithTheirStatus) {
 
   // Nothing selected: the node command fails and points at the ";".
   outcome = Run("select node \"/none\"; get node v;");
-  EXPECT_EQ(E_POINTER, outcome.result);
+  EXPECT_EQ(XML_E_NO_CURRENT_NODE, outcome.result);
   EXPECT_EQ("System error in line 1. @30", ErrorAt("select node \"/none\"; get node v;"));
 }
 

@@ -206,7 +206,10 @@ bool CScanner::HasPendingStatement() const {
 }
 
 void CScanner::BeginLine(std::string_view text, uint32_t line) {
-  if (text.find('\t') == std::string_view::npos) {
+  // Tabs are expanded so that a listing's caret lines up. The command-line
+  // update is never listed, and its quoted query and value must reach the
+  // document as typed.
+  if (line == 0 || text.find('\t') == std::string_view::npos) {
     m_text = text;
   } else {
     m_expanded = ExpandTabs(text);

@@ -69,7 +69,8 @@ class CScanner {
   void SetArgumentCount(size_t count) { m_argumentCount = count; }
 
   // Makes text, line number line (0 for the command-line update), the line
-  // to scan, from its start; its tabs are expanded first. REQUIRES: text
+  // to scan, from its start; its tabs are expanded first, except on line 0,
+  // where a tab is a word character like any other. REQUIRES: text
   // outlives the scan of the line, up to EndLine.
   void BeginLine(std::string_view text, uint32_t line);
   // Scans on from the position until a statement is complete, the line

@@ -31,4 +31,6 @@ enum class ScriptError : uint32_t {
   InvalidParameterType = 24,
   DivisionByZero = 25,
   NothingMatched = 26,
+  InvalidName = 27,
+  UndeclaredPrefix = 28,
 };

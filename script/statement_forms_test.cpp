@@ -161,8 +161,10 @@ TEST_F(StatementFormsTest, RenamesAndMoves) {
             RunOn(xml, "select node \"/r/b\"; move before \"../a\";"));
   EXPECT_EQ("ok: <r xmlns:p=\"urn:p\"><b/><a k=\"1\"/></r>",
             RunOn(xml, "select node \"/r/a\"; move after \"../b\";"));
-  EXPECT_EQ("Invalid parameter type in line 2. @32: " + std::string(xml),
+  EXPECT_EQ("Namespace prefix not declared in line 2. @32: " + std::string(xml),
             RunOn(xml, "select node \"/r/a\"; rename node q:z;"));
+  EXPECT_EQ("Not a valid XML name in line 2. @32: " + std::string(xml),
+            RunOn(xml, "select node \"/r/a\"; rename node \"q:\";"));
   EXPECT_EQ("System error in line 2. @30: " + std::string(xml),
             RunOn(xml, "select node \"/r/a\"; move node \".\";"));
 }

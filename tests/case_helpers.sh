@@ -9,7 +9,7 @@ run_description() {
   local first_line=$1
   shift
   printf '%s\n' "$@" > changes.txt
-  "$BRINDLE" doc.xml changes.txt /batch | tail -n "+$first_line"
+  "$BRINDLE" doc.xml changes.txt /batch 2>&1 | tail -n "+$first_line"
   echo "exit ${PIPESTATUS[0]}"
   if [[ -f original.xml ]] && cmp -s doc.xml original.xml; then echo "document unchanged"; fi
 }

@@ -288,7 +288,10 @@ TEST_P(CaseTest, Run) {
   const auto text = [this](const std::string& expected) {
     return IsWindows() ? MaskSystemTexts(Expand(expected)) : Expand(expected);
   };
-  if (IsWindows()) result.out = MaskSystemTexts(AsLinuxOutput(result.out, m_work));
+  if (IsWindows()) {
+    result.out = MaskSystemTexts(AsLinuxOutput(result.out, m_work));
+    result.err = MaskSystemTexts(AsLinuxOutput(result.err, m_work));
+  }
 
   const int expected_exit = fs::exists(dir / "exit") ? std::stoi(ReadFile(dir / "exit")) : 0;
   if (fs::exists(dir / "run.sh") && result.exit_code == kSkipExitCode &&
@@ -297,7 +300,7 @@ TEST_P(CaseTest, Run) {
   }
   EXPECT_EQ(expected_exit, result.exit_code) << "output:\n" << result.out << result.err;
   if (fs::exists(dir / "stderr")) {
-    EXPECT_EQ(Expand(ReadFile(dir / "stderr")), result.err);
+    EXPECT_EQ(text(ReadFile(dir / "stderr")), result.err);
   } else {
     EXPECT_EQ("", result.err) << "nothing may reach standard error";
   }
@@ -306,15 +309,17 @@ TEST_P(CaseTest, Run) {
     const bool masked = expected.rfind(std::string(kBannerPlaceholder) + "\n", 0) == 0;
     EXPECT_EQ(expected, masked ? MaskBanner(result.out) : result.out);
   }
+  // What the run printed, on either stream.
+  const std::string printed = result.out + result.err;
   if (fs::exists(dir / "contains")) {
     for (const std::string& line : SplitLines(ReadFile(dir / "contains"))) {
-      EXPECT_NE(std::string::npos, result.out.find(text(line))) << "missing: " << line << "\n"
-                                                                << result.out;
+      EXPECT_NE(std::string::npos, printed.find(text(line))) << "missing: " << line << "\n"
+                                                             << printed;
     }
   }
   if (fs::exists(dir / "not_contains")) {
     for (const std::string& line : SplitLines(ReadFile(dir / "not_contains"))) {
-      EXPECT_EQ(std::string::npos, result.out.find(text(line))) << "present: " << line;
+      EXPECT_EQ(std::string::npos, printed.find(text(line))) << "present: " << line;
     }
   }
   if (fs::exists(dir / "out")) {

@@ -39,7 +39,7 @@ std::vector<xmlNodePtr> OutermostNodes(const std::vector<xmlNodePtr>& nodes, Rea
 }  // namespace
 
 HRESULT CXmlFile::SelectMatches(std::string_view expression, std::vector<xmlNodePtr>* nodes) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   const HRESULT hr =
       SelectNodes(m_doc.get(), m_current, expression, m_properties.selection_namespaces, nodes);
   if (FAILED(hr)) return hr;

@@ -42,7 +42,7 @@ TEST_F(MatchCommandsTest, ReplacingTheCurrentNodesAncestorLeavesNoCurrentNode) {
   Load("<r><a><b/></a></r>");
   ASSERT_EQ(S_OK, m_file.SelectNode("/r/a/b"));
   ASSERT_EQ(S_OK, m_file.SetNodesText("/r/a", "t"));
-  EXPECT_EQ(E_POINTER, m_file.GetText(&m_read));
+  EXPECT_EQ(XML_E_NO_CURRENT_NODE, m_file.GetText(&m_read));
 }
 
 TEST_F(MatchCommandsTest, RemoveNodesRemovesEachMatchOnce) {

@@ -50,7 +50,7 @@ TEST_F(NamespaceTest, RealDocuments) {
       {"<r xmlns=\"u\" xmlns:_=\"v\"><_:a/></r>",
        {OP(SelectNode("/*/_:a")), READ(GetText(&m_read)), OP(SelectNode("/_:r")),
         READ(GetText(&m_read))},
-       "E_POINTER at step 3: unchanged"},
+       "NO_CURRENT_NODE at step 3: unchanged"},
   });
 }
 

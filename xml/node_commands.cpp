@@ -29,11 +29,13 @@ HRESULT AppendContent(xmlNodePtr parent, std::string_view text, NodeKind kind) {
 HRESULT CXmlFile::ResolveElementName(xmlNodePtr scope, std::string_view name,
                                      ElementName* resolved) {
   QualifiedName parts;
-  if (!SplitQualifiedName(name, &parts)) return Refuse(0);
+  if (!SplitQualifiedName(name, &parts)) return Refuse(0, XML_E_INVALID_NAME);
   // Without a prefix the element joins the default namespace in scope, so
   // that the saved file needs no xmlns="" and means what the tree means.
   resolved->ns = NamespaceInScope(scope, parts.prefix);
-  if (resolved->ns == nullptr && !parts.prefix.empty()) return Refuse(0);
+  if (resolved->ns == nullptr && !parts.prefix.empty()) {
+    return Refuse(0, XML_E_UNDECLARED_NAME_PREFIX);
+  }
   resolved->local = parts.local;
   return S_OK;
 }
@@ -43,7 +45,7 @@ xmlNodePtr CXmlFile::NewElement(const ElementName& name) {
 }
 
 HRESULT CXmlFile::FindParentFor(Placement place, NodeKind kind, xmlNodePtr* parent) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   if (place == Placement::LastChild) {
     if (!CanHold(m_current, kind)) return XML_E_CANNOT_APPEND;
     *parent = m_current;
@@ -163,7 +165,7 @@ HRESULT CXmlFile::AddChildCDataSection(std::string_view name, std::string_view t
 HRESULT CXmlFile::ResolveAttributeName(xmlNodePtr element, std::string_view name,
                                        AttributeName* resolved) {
   QualifiedName parts;
-  if (!SplitQualifiedName(name, &parts)) return Refuse(0);
+  if (!SplitQualifiedName(name, &parts)) return Refuse(0, XML_E_INVALID_NAME);
   if (parts.prefix == "xmlns" || (parts.prefix.empty() && parts.local == "xmlns")) {
     resolved->is_declaration = true;
     resolved->local = parts.prefix.empty() ? std::string_view() : parts.local;
@@ -173,11 +175,12 @@ HRESULT CXmlFile::ResolveAttributeName(xmlNodePtr element, std::string_view name
   // An unprefixed attribute is in no namespace, whatever the default.
   if (parts.prefix.empty()) return S_OK;
   resolved->ns = NamespaceInScope(element, parts.prefix);
-  return resolved->ns != nullptr ? S_OK : Refuse(0);
+  return resolved->ns != nullptr ? S_OK : Refuse(0, XML_E_UNDECLARED_NAME_PREFIX);
 }
 
 HRESULT CXmlFile::SetAttribute(std::string_view name, std::string_view value) {
-  if (!IsElement(m_current)) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
+  if (!IsElement(m_current)) return XML_E_NO_ATTRIBUTES;
   AttributeName resolved;
   HRESULT hr = ResolveAttributeName(m_current, name, &resolved);
   if (FAILED(hr)) return hr;
@@ -195,7 +198,7 @@ HRESULT CXmlFile::SetAttribute(std::string_view name, std::string_view value) {
 }
 
 HRESULT CXmlFile::GetAttribute(std::string_view name, std::string* value) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   if (m_current->type != XML_ELEMENT_NODE) return XML_E_NO_ATTRIBUTES;
   AttributeName resolved;
   HRESULT hr = ResolveAttributeName(m_current, name, &resolved);
@@ -213,13 +216,13 @@ HRESULT CXmlFile::GetAttribute(std::string_view name, std::string* value) {
 }
 
 HRESULT CXmlFile::GetText(std::string* text) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   ReadNodeText(m_current, text);
   return S_OK;
 }
 
 HRESULT CXmlFile::GetChildText(int32_t position, std::string* text) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   const xmlNode* child = m_children.ChildAt(m_current, position);
   if (child == nullptr) return XML_E_POSITION_OUT_OF_RANGE;
   ReadNodeText(child, text);
@@ -227,7 +230,7 @@ HRESULT CXmlFile::GetChildText(int32_t position, std::string* text) {
 }
 
 HRESULT CXmlFile::GetChildText(std::string_view expression, std::string* text) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr found = nullptr;
   const HRESULT hr = FindFrom(m_current, expression, &found);
   if (FAILED(hr)) return hr;
@@ -237,7 +240,8 @@ HRESULT CXmlFile::GetChildText(std::string_view expression, std::string* text) {
 }
 
 HRESULT CXmlFile::RemoveAttribute(std::string_view name) {
-  if (!IsElement(m_current)) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
+  if (!IsElement(m_current)) return XML_E_NO_ATTRIBUTES;
   AttributeName resolved;
   HRESULT hr = ResolveAttributeName(m_current, name, &resolved);
   if (FAILED(hr)) return hr;
@@ -260,14 +264,14 @@ HRESULT CXmlFile::RemoveChildNode(xmlNodePtr child) {
 }
 
 HRESULT CXmlFile::RemoveChild(int32_t position) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr child = m_children.ChildAt(m_current, position);
   if (child == nullptr) return Refuse(0);
   return RemoveChildNode(child);
 }
 
 HRESULT CXmlFile::RemoveChild(std::string_view expression) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr found = nullptr;
   const HRESULT hr = FindFrom(m_current, expression, &found);
   if (FAILED(hr)) return hr;
@@ -277,7 +281,7 @@ HRESULT CXmlFile::RemoveChild(std::string_view expression) {
 }
 
 HRESULT CXmlFile::RemoveNode() {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr parent = m_current->parent;
   if (m_current->type == XML_ATTRIBUTE_NODE || parent == nullptr) return XML_E_NO_PARENT;
   const HRESULT hr = RemoveChildNode(m_current);
@@ -297,19 +301,19 @@ HRESULT CXmlFile::SetContent(xmlNodePtr target, std::string_view text, int argum
 }
 
 HRESULT CXmlFile::SetText(std::string_view text) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   return SetContent(m_current, text, 0);
 }
 
 HRESULT CXmlFile::SetChildText(int32_t position, std::string_view text) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr child = m_children.ChildAt(m_current, position);
   if (child == nullptr) return XML_E_POSITION_OUT_OF_RANGE;
   return SetContent(child, text, 1);
 }
 
 HRESULT CXmlFile::SetChildText(std::string_view expression, std::string_view text) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr found = nullptr;
   const HRESULT hr = FindFrom(m_current, expression, &found);
   if (FAILED(hr)) return hr;

@@ -36,15 +36,27 @@ TEST_F(NodeCommandsTest, TextIsStoredLiterally) {
                "<r>" + text + "</r> => " + text}});
 }
 
-// A refused name or text changes nothing and names the argument at fault.
+// A refused name or text changes nothing and names the argument at fault,
+// and why: a name that is no XML name, a prefix that nothing declares, or
+// (E_INVALIDARG) a text that cannot be written.
 TEST_F(NodeCommandsTest, RefusesWhatWouldNotReadBack) {
-  for (const auto& step :
-       XmlSteps{OP(AddElement("1abc")), OP(AddElement("p:a")), OP(AddRoot("a b")),
-                OP(AddText("\x01")), OP(AddText(std::string_view("a\0b", 3))), OP(AddComment("a-")),
-                OP(AddCDataSection("a]]>b")), OP(SetAttribute("p:a", "v")), OP(SetText("\xC3")),
-                OP(AddChildText("1x", "\x02")), OP(RemoveAttribute("p:a")),
-                OP(GetAttribute("p:a", nullptr))}) {
-    EXPECT_EQ("E_INVALIDARG(0) at step 1: unchanged",
+  const std::pair<XmlStep, const char*> refusals[] = {
+      {OP(AddElement("1abc")), "INVALID_NAME(0)"},
+      {OP(AddElement("p:a")), "UNDECLARED_NAME_PREFIX(0)"},
+      {OP(AddRoot("a b")), "INVALID_NAME(0)"},
+      {OP(AddText("\x01")), "E_INVALIDARG(0)"},
+      {OP(AddText(std::string_view("a\0b", 3))), "E_INVALIDARG(0)"},
+      {OP(AddComment("a-")), "E_INVALIDARG(0)"},
+      {OP(AddCDataSection("a]]>b")), "E_INVALIDARG(0)"},
+      {OP(SetAttribute("p:a", "v")), "UNDECLARED_NAME_PREFIX(0)"},
+      {OP(SetText("\xC3")), "E_INVALIDARG(0)"},
+      {OP(AddChildText("1x", "\x02")), "INVALID_NAME(0)"},
+      {OP(RemoveAttribute("p:a")), "UNDECLARED_NAME_PREFIX(0)"},
+      {OP(GetAttribute("p:a", nullptr)), "UNDECLARED_NAME_PREFIX(0)"},
+      {OP(SetAttribute("a:", "v")), "INVALID_NAME(0)"},
+  };
+  for (const auto& [step, why] : refusals) {
+    EXPECT_EQ(std::string(why) + " at step 1: unchanged",
               Run("<r><!--c--></r>", {OP(SelectRoot()), step}));
   }
   for (const auto& step :
@@ -147,7 +159,7 @@ TEST_F(NodeCommandsTest, SetCommands) {
       {"<r/>", {OP(SelectRoot()), OP(SetChildText(0, "y"))}, "OUT_OF_RANGE at step 1: unchanged"},
       {"<r/>", {OP(SelectRoot()), OP(SetChildText("a", "y"))}, "S_FALSE at step 1: unchanged"},
       {"<r/>", {OP(SetText("x"))}, "CANNOT_APPEND at step 0: unchanged"},
-      {"<r/>", {OP(SetAttribute("a", "1"))}, "E_POINTER at step 0: unchanged"},
+      {"<r/>", {OP(SetAttribute("a", "1"))}, "NO_ATTRIBUTES at step 0: unchanged"},
   });
 }
 
@@ -220,10 +232,10 @@ TEST_F(NodeCommandsTest, CurrentNodeNeverOutlivesItsNode) {
        "<n/>"},
       {kXml,
        {OP(SelectNode("//c")), OP(SetChildText("/r/a", "t")), READ(GetText(&m_read))},
-       "E_POINTER at step 2: <r><a>t</a><d/></r>"},
+       "NO_CURRENT_NODE at step 2: <r><a>t</a><d/></r>"},
       {kXml,
        {OP(SelectNode("//c")), OP(SetChildText("..", "t")), OP(SelectParent())},
-       "E_POINTER at step 2: <r><a><b>t</b></a><d/></r>"},
+       "NO_CURRENT_NODE at step 2: <r><a><b>t</b></a><d/></r>"},
       {kXml,
        {OP(SelectNode("//b")), OP(SetText("t")), OP(SelectChild(0)), OP(SetText("u"))},
        "<r><a><b>u</b></a><d/></r>"},
@@ -306,7 +318,7 @@ TEST_F(NodeCommandsTest, InsertsOnlyWhereTheDocumentStaysWellFormed) {
        "E_INVALIDARG(0) at step 1: unchanged"},
       {xml,
        {OP(SelectNode("/r/a")), OP(InsertElement(Placement::After, "p:s", ""))},
-       "E_INVALIDARG(0) at step 1: unchanged"},
+       "UNDECLARED_NAME_PREFIX(0) at step 1: unchanged"},
       {xml,
        {OP(SelectNode("/r/a")), OP(InsertElement(Placement::After, "s", "\x01"))},
        "E_INVALIDARG(1) at step 1: unchanged"},

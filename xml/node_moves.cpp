@@ -21,7 +21,7 @@ bool IsWithin(const xmlNode* node, const xmlNode* top) {
 }  // namespace
 
 HRESULT CXmlFile::Rename(std::string_view name) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   if (m_current->type == XML_ELEMENT_NODE) {
     // Resolved at the element itself, whose own declarations count.
     ElementName resolved;
@@ -91,7 +91,7 @@ HRESULT CXmlFile::MoveAttribute(xmlNodePtr target) {
 }
 
 HRESULT CXmlFile::Move(Placement place, std::string_view expression) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr target = nullptr;
   HRESULT hr = FindFrom(m_current, expression, &target);
   if (FAILED(hr)) return hr;

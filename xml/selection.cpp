@@ -12,7 +12,7 @@ HRESULT CXmlFile::FindFrom(xmlNodePtr context, std::string_view expression, xmlN
 // An attribute has no parent and no siblings here, as in the DOM; the
 // document node has neither.
 HRESULT CXmlFile::SelectLinked(xmlNodePtr _xmlNode::*link) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   m_current = m_current->type == XML_ATTRIBUTE_NODE ? nullptr : m_current->*link;
   return S_OK;
 }
@@ -36,13 +36,13 @@ HRESULT CXmlFile::SelectNode(std::string_view expression) {
 }
 
 HRESULT CXmlFile::SelectChild(int32_t position) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   m_current = m_children.ChildAt(m_current, position);
   return S_OK;
 }
 
 HRESULT CXmlFile::SelectChild(std::string_view expression) {
-  if (m_current == nullptr) return E_POINTER;
+  if (m_current == nullptr) return XML_E_NO_CURRENT_NODE;
   xmlNodePtr found = nullptr;
   const HRESULT hr = FindFrom(m_current, expression, &found);
   if (SUCCEEDED(hr)) m_current = found;

@@ -11,32 +11,36 @@ TEST_F(SelectionTest, MovesTheCurrentNode) {
   const auto text = [this](CXmlFile& file) { return file.GetText(&m_read); };
   ExpectRuns({
       {kXml, {OP(SelectRoot()), OP(SelectChild(0)), text}, "unchanged => t"},
-      {kXml, {OP(SelectRoot()), OP(SelectChild(6)), text}, "E_POINTER at step 2: unchanged"},
-      {kXml, {OP(SelectRoot()), OP(SelectChild(-1)), text}, "E_POINTER at step 2: unchanged"},
+      {kXml, {OP(SelectRoot()), OP(SelectChild(6)), text}, "NO_CURRENT_NODE at step 2: unchanged"},
+      {kXml, {OP(SelectRoot()), OP(SelectChild(-1)), text}, "NO_CURRENT_NODE at step 2: unchanged"},
       {kXml, {OP(SelectRoot()), OP(SelectChild("b[2]")), text}, "unchanged => b2"},
       {kXml, {OP(SelectNode("//b")), OP(SelectChild("/r/@a")), text}, "unchanged => A"},
       {kXml, {OP(SelectNode("//b[2] | //b[1]")), OP(SelectNext()), text}, "unchanged => pi"},
       {kXml, {OP(SelectNode("//b[2]")), OP(SelectPrevious()), text}, "unchanged => pi"},
       {kXml,
        {OP(SelectNode("/r/node()[1]")), OP(SelectPrevious()), text},
-       "E_POINTER at step 2: unchanged"},
+       "NO_CURRENT_NODE at step 2: unchanged"},
       {kXml,
        {OP(SelectNode("/r/node()[last()]")), OP(SelectNext()), text},
-       "E_POINTER at step 2: unchanged"},
+       "NO_CURRENT_NODE at step 2: unchanged"},
       {kXml,
        {OP(SelectRoot()), OP(SelectParent()), OP(SelectChild(0)), text},
        "unchanged => tb1b2cd"},
       {kXml,
        {OP(SelectRoot()), OP(SelectParent()), OP(SelectParent()), text},
-       "E_POINTER at step 3: unchanged"},
+       "NO_CURRENT_NODE at step 3: unchanged"},
       {kXml,
        {OP(SelectNode("/none")), OP(SelectRoot()), OP(SelectChild(1)), text},
        "unchanged => c"},
       // An attribute has no parent, no siblings and no children.
-      {kXml, {OP(SelectNode("/r/@a")), OP(SelectParent()), text}, "E_POINTER at step 2: unchanged"},
-      {kXml, {OP(SelectNode("/r/@a")), OP(SelectChild(0)), text}, "E_POINTER at step 2: unchanged"},
+      {kXml,
+       {OP(SelectNode("/r/@a")), OP(SelectParent()), text},
+       "NO_CURRENT_NODE at step 2: unchanged"},
+      {kXml,
+       {OP(SelectNode("/r/@a")), OP(SelectChild(0)), text},
+       "NO_CURRENT_NODE at step 2: unchanged"},
       // Namespace nodes are never current.
-      {kXml, {OP(SelectNode("/r/namespace::*")), text}, "E_POINTER at step 1: unchanged"},
+      {kXml, {OP(SelectNode("/r/namespace::*")), text}, "NO_CURRENT_NODE at step 1: unchanged"},
       {kXml, {OP(SelectNode("//namespace::* | //b[2]")), text}, "unchanged => b2"},
   });
 }
@@ -50,14 +54,14 @@ TEST_F(SelectionTest, StaysInTheDocumentTree) {
       {kXml, {OP(SelectChild(1)), OP(SelectChild(0)), READ(GetText(&m_read))}, saved + " => in"},
       {kXml,
        {OP(SelectChild(1)), OP(SelectChild(0)), OP(SelectChild(0)), READ(GetText(&m_read))},
-       "E_POINTER at step 3: " + saved},
+       "NO_CURRENT_NODE at step 3: " + saved},
       {kXml,
        {OP(SelectChild(1)), OP(SelectChild(0)), OP(SelectChild("descendant::x")),
         READ(GetText(&m_read))},
-       "E_POINTER at step 3: " + saved},
+       "NO_CURRENT_NODE at step 3: " + saved},
       {kXml,
        {OP(SelectChild(0)), OP(SelectChild("descendant::x")), READ(GetText(&m_read))},
-       "E_POINTER at step 2: " + saved},
+       "NO_CURRENT_NODE at step 2: " + saved},
   });
 }
 
@@ -80,7 +84,7 @@ TEST_F(SelectionTest, FailedSelections) {
     EXPECT_EQ(c.expected, StatusName(m_file.SelectChild(c.expression))) << c.expression;
     EXPECT_EQ(S_OK, m_file.SelectChild(0));
     EXPECT_EQ(c.expected, StatusName(m_file.SelectNode(c.expression))) << c.expression;
-    EXPECT_EQ(E_POINTER, m_file.SelectChild(0));
+    EXPECT_EQ(XML_E_NO_CURRENT_NODE, m_file.SelectChild(0));
   }
 }
 
@@ -95,7 +99,7 @@ TEST_F(SelectionTest, EveryCommandNeedsADocumentAndMostACurrentNode) {
        XmlSteps{OP(SelectChild(0)), OP(SelectChild("*")), OP(SelectParent()), OP(SelectNext()),
                 OP(SelectPrevious()), OP(AddElement("a")), OP(RemoveNode()), OP(SetText("x")),
                 OP(SetAttribute("a", "b")), READ(GetText(&m_read))}) {
-    EXPECT_EQ(E_POINTER, step(m_file));
+    EXPECT_EQ(XML_E_NO_CURRENT_NODE, step(m_file));
   }
 }
 
@@ -115,7 +119,7 @@ TEST_F(SelectionTest, ChildrenByPositionInAnyOrder) {
       EXPECT_EQ(expected, m_read) << position;
     }
     ASSERT_EQ(S_OK, m_file.SelectChild(position));
-    EXPECT_EQ(exists ? S_OK : E_POINTER, m_file.GetText(&m_read)) << position;
+    EXPECT_EQ(exists ? S_OK : XML_E_NO_CURRENT_NODE, m_file.GetText(&m_read)) << position;
     if (exists) {
       EXPECT_EQ(expected, m_read) << position;
     }

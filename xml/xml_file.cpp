@@ -41,9 +41,9 @@ void CXmlFile::TreeChanged() {
   m_attributes.Forget();
 }
 
-HRESULT CXmlFile::Refuse(int argument) {
+HRESULT CXmlFile::Refuse(int argument, HRESULT why) {
   m_badArgument = argument;
-  return E_INVALIDARG;
+  return why;
 }
 
 HRESULT CXmlFile::Create() {

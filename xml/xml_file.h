@@ -3,11 +3,15 @@
 //
 // Every operation returns a status: S_OK, S_FALSE where stated, or a
 // failure. Operations that need a document fail with E_POINTER before the
-// first Create or Load; those that need a current node fail with E_POINTER
-// when there is none, and the attribute operations also when the current
-// node is not an element. When an operation fails with E_INVALIDARG, because
-// a name or a text can not go into a well-formed document, BadArgument()
-// tells which of its arguments (0-based) it refused; nothing was changed.
+// first Create or Load; those that need a current node fail with
+// XML_E_NO_CURRENT_NODE when there is none (a selection found nothing), and
+// the attribute operations with XML_E_NO_ATTRIBUTES when the current node
+// is not an element. When an operation refuses an argument, because a name
+// or a text can not go into a well-formed document, it fails with a status
+// for which IsRefusal holds (E_INVALIDARG; XML_E_INVALID_NAME for a name
+// that is no XML name, XML_E_UNDECLARED_NAME_PREFIX for a prefix that no
+// declaration in scope binds), BadArgument() tells which of its arguments
+// (0-based) it refused, and nothing was changed.
 //
 // Invariant: the current node is null, the document node, or a node of the
 // document (an attribute included); never a namespace node and never a
@@ -242,6 +246,9 @@ class CXmlFile {
   HRESULT Move(Placement place, std::string_view expression);
 
   int BadArgument() const { return m_badArgument; }
+  static bool IsRefusal(HRESULT hr) {
+    return hr == E_INVALIDARG || hr == XML_E_INVALID_NAME || hr == XML_E_UNDECLARED_NAME_PREFIX;
+  }
 
  private:
   struct DocFree {
@@ -264,7 +271,9 @@ class CXmlFile {
   };
 
   void ReplaceDocument(_xmlDoc* doc);
-  HRESULT Refuse(int argument);
+  // Returns why, E_INVALIDARG or a status that names what is wrong with
+  // the argument; BadArgument() then names the argument.
+  HRESULT Refuse(int argument, HRESULT why = E_INVALIDARG);
   // To be called before any change to the tree but appending a node (which
   // moves no child and touches no attribute) and those that the attribute
   // index makes itself.

@@ -85,6 +85,7 @@ class XmlFileTest : public ::testing::Test {
       const char* name;
     } kNames[] = {{S_FALSE, "S_FALSE"},
                   {E_POINTER, "E_POINTER"},
+                  {XML_E_NO_CURRENT_NODE, "NO_CURRENT_NODE"},
                   {DISP_E_TYPEMISMATCH, "TYPEMISMATCH"},
                   {XML_E_INVALID_XPATH, "INVALID_XPATH"},
                   {XML_E_XPATH_NOT_NODESET, "NOT_NODESET"},
@@ -100,6 +101,11 @@ class XmlFileTest : public ::testing::Test {
                   {XML_E_CANNOT_RENAME, "CANNOT_RENAME"},
                   {XML_E_INVALID_SELECTION_NAMESPACES, "INVALID_NAMESPACES"}};
     if (hr == E_INVALIDARG) return "E_INVALIDARG(" + std::to_string(m_file.BadArgument()) + ")";
+    if (hr == XML_E_INVALID_NAME)
+      return "INVALID_NAME(" + std::to_string(m_file.BadArgument()) + ")";
+    if (hr == XML_E_UNDECLARED_NAME_PREFIX) {
+      return "UNDECLARED_NAME_PREFIX(" + std::to_string(m_file.BadArgument()) + ")";
+    }
     for (const auto& entry : kNames) {
       if (entry.status == hr) return entry.name;
     }

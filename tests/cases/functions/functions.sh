@@ -11,7 +11,7 @@ report() { tr -d '\r' <"$1"; }
 # run FILE [ARGS...]: applies the description file FILE (with ARGS as $3...)
 # and prints the program's report without its banner, then the exit code.
 run() {
-  "$BRINDLE" doc.xml "$@" /batch >run.log
+  "$BRINDLE" doc.xml "$@" /batch >run.log 2>&1
   local code=$?
   report run.log | sed '1,/^$/d'
   echo "exit $code"
@@ -24,7 +24,7 @@ run() {
 fails() {
   printf '<result/>\n' >fails.xml
   printf '%s\n' "$1" >fails.txt
-  "$BRINDLE" fails.xml fails.txt /batch >fails.log
+  "$BRINDLE" fails.xml fails.txt /batch >fails.log 2>&1
   local code=$?
   report fails.log | sed -n '/^Stopped on error\./,$p' | grep -v -e '^-*$' -e '^Stopped on error\.$'
   echo "exit $code"
@@ -38,7 +38,7 @@ fails() {
 briefly() {
   printf '<result/>\n' >briefly.xml
   printf 'select root; set attribute value %s;\n' "$1" >briefly.txt
-  "$BRINDLE" briefly.xml briefly.txt /batch /nodeclaration >briefly.log
+  "$BRINDLE" briefly.xml briefly.txt /batch /nodeclaration >briefly.log 2>&1
   local code=$?
   if [ "$code" = 0 ]; then
     printf '%s -> "%s"\n' "$1" "$(sed -n 's/^<result value="\(.*\)"\/>$/\1/p' briefly.xml)"

@@ -1,19 +1,21 @@
 # A fault signal while the program waits on a FIFO given as its document:
-# the report lands in $XDG_DATA_HOME/brindle, the user is told, and the
-# exit status is 255. The sanitizers must leave the signal to the program.
+# the report lands in $XDG_DATA_HOME/brindle, the user is told on standard
+# error, and the exit status is 255. The sanitizers must leave the signal to the program.
 export ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:handle_abort=0
 mkfifo doc.xml
 # The file exists before the program starts, so that the wait below never
 # looks for it before the shell has opened it for the program.
 : > output.txt
-"$BRINDLE" doc.xml > output.txt &
+"$BRINDLE" doc.xml > output.txt 2> errors.txt &
 pid=$!
 for _ in $(seq 200); do grep -q "Loading document" output.txt && break; sleep 0.05; done
 sleep 0.2
 kill -SEGV $pid
 wait $pid
 status=$?
-sed -e "s|$XDG_DATA_HOME|{data}|" -e 's|_[0-9]\{4\}-[0-9_-]*\.dmp|_{time}.dmp|' output.txt
+cat output.txt
+echo "--- standard error:"
+sed -e "s|$XDG_DATA_HOME|{data}|" -e 's|_[0-9]\{4\}-[0-9_-]*\.dmp|_{time}.dmp|' errors.txt
 echo "exit $status"
 report=$(ls "$XDG_DATA_HOME"/brindle/)
 case "$report" in
@@ -24,4 +26,4 @@ esac
 grep -q "^Signal: 11 SIGSEGV" "$XDG_DATA_HOME/brindle/$report" && echo "report names the signal"
 grep -q "^Backtrace:" "$XDG_DATA_HOME/brindle/$report" && echo "report has a backtrace"
 grep -q "^Memory map:" "$XDG_DATA_HOME/brindle/$report" && echo "report has the memory map"
-rm output.txt doc.xml
+rm output.txt errors.txt doc.xml

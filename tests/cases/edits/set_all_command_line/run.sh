@@ -11,5 +11,5 @@ xmlstarlet ed -u '//connectionStrings/add/@connectionString' -v 'Server=db2;Data
 same_as_peer app.config peer-out.config
 "$BRINDLE" first.config '?//connectionStrings/add/@connectionString' 'Server=db2' /display:none
 "$BRINDLE" first.config '?//@connectionString' /get /all
-"$BRINDLE" app.config "?//add[@name='Nothing']/@value" x /all | grep -A1 ERROR
+"$BRINDLE" app.config "?//add[@name='Nothing']/@value" x /all 2>&1 >/dev/null | grep -A1 ERROR
 echo "exit ${PIPESTATUS[0]}"

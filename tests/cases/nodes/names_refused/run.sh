@@ -1,6 +1,7 @@
-# Each refused name (and a refused text in add node) stops its own run with
-# "Invalid parameter type" at the refused argument, exit code 6; the
-# document is never saved.
+# Each refused name stops its own run with an error that names the cause
+# (not an XML name; a prefix nothing declares), a refused text in add node
+# with "Invalid parameter type", each at the refused argument, exit code 6;
+# the document is never saved.
 . "$BRINDLE_CASE_HELPERS"
 run() { run_description 5 "$@"; }
 cp doc.xml original.xml

@@ -7,5 +7,5 @@ if ! "$BRINDLE" probe.xml /display:none; then
   exit 77
 fi
 rm probe.xml
-"$BRINDLE" doc.xml "?/a" y /preserve | tail -n +8
+"$BRINDLE" doc.xml "?/a" y /preserve 2>&1 | tail -n +8
 echo "exit ${PIPESTATUS[0]}"

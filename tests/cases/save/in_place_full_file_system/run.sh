@@ -35,6 +35,6 @@ unshare -m bash -c '
   mount -t tmpfs -o size=56k,mode=555 brindle-closed closed
   install -m 666 doc.xml closed/doc.xml
   export XDG_STATE_HOME="$HOME/nobody"
-  as_nobody "$BRINDLE" closed/doc.xml /indent | tail -n +5  # past the banner
+  as_nobody "$BRINDLE" closed/doc.xml /indent 2>&1 | tail -n +5  # past the banner
   show "${PIPESTATUS[0]}" closed
 '

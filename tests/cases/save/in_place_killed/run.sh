@@ -21,7 +21,7 @@ echo "killed while writing in place: $?"
 cmp -s doc.xml before.xml || cmp -s doc.xml expected.xml || echo "document half written"
 cp doc.xml half.xml
 cmp -s "$state"/in-place-* before.xml && echo "the previous content is the old document"
-"$BRINDLE" doc.xml | tail -n +5 | masked
+"$BRINDLE" doc.xml 2>&1 | tail -n +5 | masked
 echo "next run: ${PIPESTATUS[0]}"
 cmp -s doc.xml half.xml && echo "document untouched by the refusing run"
 rm half.xml

@@ -21,7 +21,7 @@ masked() {
       -e 's/in-place-[0-9]*-[0-9]*/in-place-DEVICE-INODE/'
 }
 # Shows a run past its banner.
-run() { "$@" | tail -n +5 | masked; echo "exit ${PIPESTATUS[0]}"; }
+run() { "$@" 2>&1 | tail -n +5 | masked; echo "exit ${PIPESTATUS[0]}"; }
 failing_writes() {
   run strace -f -o /dev/null -e trace=pwrite64 -e inject=pwrite64:error=EIO:when="$1" \
     "$BRINDLE" doc.xml

@@ -17,10 +17,10 @@ echo "FIFO: exit $?"
 wait
 cmp -s received expected.xml && echo "the whole document came through the FIFO"
 rm fifo received
-# The reader stops after 10 bytes; the messages still go to standard output.
-"$BRINDLE" doc.xml /output:/dev/fd/3 3> >(head -c 10 > /dev/null) | tail -n +5  # past the banner
+# The reader stops after 10 bytes; the messages still reach the terminal.
+"$BRINDLE" doc.xml /output:/dev/fd/3 3> >(head -c 10 > /dev/null) 2>&1 | tail -n +5  # past the banner
 echo "pipe read in part: exit ${PIPESTATUS[0]}"
-"$BRINDLE" doc.xml /output:/dev/stdout >&-
+"$BRINDLE" doc.xml /output:/dev/stdout >&- 2>/dev/null
 echo "standard output closed: exit $?"
 cmp -s doc.xml before.xml && echo "document unchanged"
 echo "temporary files:" $(ls -A "$TMPDIR")

@@ -18,6 +18,6 @@ as_other ln -s ../created.xml sticky/dangling.xml
 echo "exit $?"
 cmp -s doc.xml victim.xml && echo "victim.xml unchanged"
 # Past the banner, which the first run showed.
-"$BRINDLE" sticky/dangling.xml /create | tail -n +5
+"$BRINDLE" sticky/dangling.xml /create 2>&1 | tail -n +5
 echo "exit ${PIPESTATUS[0]}"
 [ -e created.xml ] || echo "created.xml was not created"

@@ -27,6 +27,6 @@ echo "declared after use: exit $?"
   seq 0 29 | awk '{ printf "<!ENTITY e%d \"&e%d;&e%d;\">\n", $1, $1 + 1, $1 + 1 }'
   printf '<!ENTITY e30 "x">\n]>\n<r>&top;</r>\n'
 } > doublings.xml
-"$BRINDLE" doublings.xml | grep -A 1 "^ERROR"
+"$BRINDLE" doublings.xml 2>&1 | grep -A 1 "^ERROR"
 echo "thirty doublings: exit ${PIPESTATUS[0]}"
 rm backward.xml forward.xml doublings.xml
