@@ -91,13 +91,15 @@ class QuietConsole final : public CConsole {
   void Write(const std::string&, StandardStream) override {}
 };
 
-// Standard output goes to a memory file while it lives.
+// One standard stream goes to a memory file while it lives.
 class CapturedOutput {
  public:
-  CapturedOutput()
-      : m_file(memfd_create("brindle-fuzz-stdout", MFD_CLOEXEC)), m_saved(dup(STDOUT_FILENO)) {
-    if (!m_file.IsValid() || !m_saved.IsValid() || dup2(m_file.Get(), STDOUT_FILENO) < 0) {
-      fuzz::Violation("cannot capture standard output");
+  explicit CapturedOutput(int stream)
+      : m_stream(stream),
+        m_file(memfd_create("brindle-fuzz-output", MFD_CLOEXEC)),
+        m_saved(dup(stream)) {
+    if (!m_file.IsValid() || !m_saved.IsValid() || dup2(m_file.Get(), stream) < 0) {
+      fuzz::Violation("cannot capture a standard stream");
     }
   }
   ~CapturedOutput() { Restore(); }
@@ -112,10 +114,11 @@ class CapturedOutput {
 
  private:
   void Restore() {
-    if (m_saved.IsValid()) dup2(m_saved.Get(), STDOUT_FILENO);
+    if (m_saved.IsValid()) dup2(m_saved.Get(), m_stream);
     m_saved.Reset();
   }
 
+  int m_stream;
   UniqueFd m_file;
   UniqueFd m_saved;
 };
@@ -302,9 +305,12 @@ int RunAndCheck(const Fixture& fixture, const std::vector<std::string>& argument
     open = OpenExpectation(console);
   }
 
-  CapturedOutput captured;
+  // Information goes to standard output and errors to standard error: the
+  // checks read both.
+  CapturedOutput captured_output(STDOUT_FILENO);
+  CapturedOutput captured_errors(STDERR_FILENO);
   const int code = RunProgram(argc, argv.data());
-  const std::string printed = captured.Take();
+  const std::string printed = captured_errors.Take() + captured_output.Take();
   const std::string run = Describe(arguments, code);
 
   CheckExitCode(console, reported, open, code, run);
