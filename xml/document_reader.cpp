@@ -1,6 +1,7 @@
 #include "xml/document_reader.h"
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 
 #include <cstring>
@@ -99,6 +100,14 @@ void RefuseDtd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
   xmlStopParser(parser);
 }
 
+// The parser takes a NUL character after the document element for the end
+// of its input and drops, without a word, everything from there on:
+// whatever follows would be lost by the save, and a kept text would not
+// match the tree. Whether input is left is known only by asking for more.
+bool InputLeftOver(xmlParserInputPtr input) {
+  return input != nullptr && (input->cur < input->end || xmlParserInputGrow(input, 1) > 0);
+}
+
 std::string FormatReport(int line, const std::string& reason) {
   size_t pos = 0;
   for (size_t count = 0; pos < reason.size() && count < kMaxReportCharacters; ++count) {
@@ -140,6 +149,9 @@ HRESULT ReadDocument(const std::string& path, const XmlProperties& properties, x
   if (!capture.HasError() && !parsed) {
     capture.Record(context->input != nullptr ? context->input->line : 0,
                    "The document is not well-formed.");
+  }
+  if (!capture.HasError() && InputLeftOver(context->input)) {
+    capture.Record(context->input->line, "Char 0x0 out of allowed range");
   }
   if (!capture.HasError()) {
     int line = 0;
