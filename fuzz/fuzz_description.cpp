@@ -156,7 +156,7 @@ void Fixture::Probe() {
 
 bool HasDocumentElement(CXmlFile& document) {
   std::string text;
-  return document.SelectRoot() == S_OK && document.GetText(&text) != E_POINTER;
+  return document.SelectRoot() == S_OK && document.GetText(&text) != XML_E_NO_CURRENT_NODE;
 }
 
 // Which ends of a run are legal; see the file comment.

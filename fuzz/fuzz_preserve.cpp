@@ -138,7 +138,7 @@ HRESULT OnFirst(CXmlFile& file, std::string_view expression, Change change) {
   const HRESULT hr = file.SelectNode(expression);
   if (FAILED(hr)) return hr;
   const HRESULT changed = change(file);
-  return changed == E_POINTER ? S_OK : changed;
+  return changed == XML_E_NO_CURRENT_NODE ? S_OK : changed;
 }
 
 HRESULT ChangeStructure(CXmlFile& file) {
