@@ -5,6 +5,7 @@
 #include <libxml/valid.h>
 #include <libxml/xmlsave.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/safe_file_writer.h"
@@ -158,6 +159,71 @@ struct Sink {
   }
 };
 
+// The library writes an attribute declaration's default value between
+// quotes as it is stored, with character references already replaced: a
+// "<" written so makes the file unreadable, and a line end or tab comes
+// back as a blank (the value is normalised on reading). For the length of
+// one save, the declarations hold values with those characters written as
+// references; the stored values return afterwards. An "&" is stored still
+// written as a reference, and the library itself picks the quote.
+class EscapedAttributeDefaults {
+ public:
+  explicit EscapedAttributeDefaults(xmlDocPtr doc) {
+    if (doc->intSubset == nullptr) return;
+    for (xmlNodePtr node = doc->intSubset->children; node != nullptr; node = node->next) {
+      if (node->type != XML_ATTRIBUTE_DECL) continue;
+      const auto declaration = reinterpret_cast<xmlAttributePtr>(node);
+      std::string escaped;
+      if (!Escape(declaration->defaultValue, &escaped)) continue;
+      m_swapped.push_back({declaration, declaration->defaultValue, std::move(escaped)});
+    }
+    // Only once the vector is complete: a short string lives inside its
+    // element, which moves while the vector grows.
+    for (const Swap& swap : m_swapped) swap.declaration->defaultValue = AsXmlChars(swap.escaped);
+  }
+  ~EscapedAttributeDefaults() {
+    for (const Swap& swap : m_swapped) swap.declaration->defaultValue = swap.stored;
+  }
+  EscapedAttributeDefaults(const EscapedAttributeDefaults&) = delete;
+  EscapedAttributeDefaults& operator=(const EscapedAttributeDefaults&) = delete;
+
+ private:
+  struct Swap {
+    xmlAttributePtr declaration;
+    const xmlChar* stored;
+    std::string escaped;
+  };
+
+  // False when the value needs no reference.
+  static bool Escape(const xmlChar* value, std::string* escaped) {
+    if (value == nullptr) return false;
+    bool changed = false;
+    for (const char* c = AsChars(value); *c != '\0'; ++c) {
+      switch (*c) {
+        case '<':
+          escaped->append("&#60;");
+          break;
+        case '\t':
+          escaped->append("&#9;");
+          break;
+        case '\n':
+          escaped->append("&#10;");
+          break;
+        case '\r':
+          escaped->append("&#13;");
+          break;
+        default:
+          escaped->push_back(*c);
+          continue;
+      }
+      changed = true;
+    }
+    return changed;
+  }
+
+  std::vector<Swap> m_swapped;
+};
+
 }  // namespace
 
 HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view encoding,
@@ -185,7 +251,10 @@ HRESULT WriteDocument(_xmlDoc* doc, const std::string& path, std::string_view en
 
   HRESULT hr = writer.Open(path);
   sink.status = hr;
-  if (SUCCEEDED(hr) && xmlSaveDoc(context, doc) < 0) hr = XML_E_WRITE_FAILED;
+  if (SUCCEEDED(hr)) {
+    const EscapedAttributeDefaults escaped(doc);
+    if (xmlSaveDoc(context, doc) < 0) hr = XML_E_WRITE_FAILED;
+  }
   if (xmlSaveClose(context) < 0 && SUCCEEDED(hr)) hr = XML_E_WRITE_FAILED;
   if (SUCCEEDED(hr) && capture.HasError()) hr = XML_E_WRITE_FAILED;
   // The write's own reason (a full disk, a size limit) says more.
