@@ -2,7 +2,8 @@
 // resident memory in kilobytes, its exit status and its processor time
 // (user plus system) in seconds:
 //
-//   measure [-i <stdin-file>] [-o <stdout-file>] [-s <file>] -- <program> [<argument>...]
+//   measure [-i <stdin-file>] [-o <stdout-file>] [-s <file>] [-w <MiB>]
+//           -- <program> [<argument>...]
 //
 // The command runs without a shell, so that a peer's time holds no shell
 // start-up; -i and -o stand for the shell's redirections. Standard output
@@ -10,13 +11,23 @@
 // flushes the file to disk once the command has succeeded, inside the
 // timed span, as "command && sync <file>" would: a peer that does not
 // flush is made as durable as a program that does.
+//
+// -w touches that much fresh memory, in huge pages, and frees it again
+// before the timer starts. On a virtual machine whose host takes back the
+// memory the guest has left free for a second or two, a program that needs
+// hundreds of megabytes runs up to twice as long when it starts after a
+// long run (its memory comes back from the host, page by page) as when it
+// starts right after one that freed as much: without the warm-up a row's
+// figures depend on which program happens to run before which.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -24,8 +35,8 @@ namespace {
 
 int Usage() {
   std::fputs(
-      "usage: measure [-i <stdin-file>] [-o <stdout-file>] [-s <file>] -- <program> "
-      "[<argument>...]\n",
+      "usage: measure [-i <stdin-file>] [-o <stdout-file>] [-s <file>] [-w <MiB>] -- "
+      "<program> [<argument>...]\n",
       stderr);
   return 2;
 }
@@ -47,12 +58,26 @@ bool Flush(const char* path) {
   return flushed;
 }
 
+// Leaves mebibytes of memory backed by the host and free in the guest.
+bool WarmUp(size_t mebibytes) {
+  const size_t size = mebibytes << 20;
+  if (size == 0) return true;
+  void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (memory == MAP_FAILED) return false;
+  madvise(memory, size, MADV_HUGEPAGE);
+  auto* bytes = static_cast<volatile char*>(memory);
+  for (size_t offset = 0; offset < size; offset += 4096) bytes[offset] = 1;
+  munmap(memory, size);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const char* input = nullptr;
   const char* output = "/dev/null";
   const char* flushed = nullptr;
+  size_t warm_up = 0;
   int first = 1;
   for (; first + 1 < argc; first += 2) {
     const std::string_view flag = argv[first];
@@ -62,12 +87,18 @@ int main(int argc, char** argv) {
       output = argv[first + 1];
     } else if (flag == "-s") {
       flushed = argv[first + 1];
+    } else if (flag == "-w") {
+      warm_up = std::strtoull(argv[first + 1], nullptr, 10);
     } else {
       break;
     }
   }
   if (first >= argc || std::string_view(argv[first]) != "--" || first + 1 >= argc) return Usage();
   char** command = argv + first + 1;
+  if (!WarmUp(warm_up)) {
+    std::perror("warm-up");
+    return 1;
+  }
 
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
