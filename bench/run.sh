@@ -137,6 +137,7 @@ edit() {
   uses_large_document "$2" && warm_mib=$large_warm_mib
   return 0
 }
+# shellcheck disable=SC2034  # warm_mib is read by the functions that add() defines
 forget_row() { labels=(); outputs=(); sources=(); warm_mib=0; }
 # The state before program K (from 1) runs: no output, or a fresh copy.
 prepare() {
