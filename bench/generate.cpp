@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/xorshift_random.h"
+
 namespace {
 
 struct FileClose {
@@ -31,19 +33,10 @@ struct FileClose {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileClose>;
 
-// xorshift64*: fixed seed, so every run writes the same bytes.
-class Random {
+// A fixed seed, so every run writes the same bytes.
+class Random : public XorshiftRandom {
  public:
-  uint64_t Next() {
-    m_state ^= m_state >> 12;
-    m_state ^= m_state << 25;
-    m_state ^= m_state >> 27;
-    return m_state * 0x2545F4914F6CDD1Dull;
-  }
-  size_t Below(size_t bound) { return static_cast<size_t>(Next() % bound); }
-
- private:
-  uint64_t m_state = 0x9E3779B97F4A7C15ull;
+  Random() : XorshiftRandom(0x9E3779B97F4A7C15ull) {}
 };
 
 constexpr std::string_view kWords[] = {

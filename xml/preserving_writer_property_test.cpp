@@ -6,30 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/xorshift_random.h"
 #include "xml/preserve_test_support.h"
 #include "xml/text_codec.h"
 
 namespace {
 
-// xorshift64*, so every run sees the same documents.
-class Random {
+// Every run sees the same documents.
+class Random : public XorshiftRandom {
  public:
-  explicit Random(uint64_t seed) : m_state(seed * 0x9E3779B97F4A7C15ull + 1) {}
-  uint64_t Next() {
-    m_state ^= m_state >> 12;
-    m_state ^= m_state << 25;
-    m_state ^= m_state >> 27;
-    return m_state * 0x2545F4914F6CDD1Dull;
-  }
-  size_t Below(size_t bound) { return static_cast<size_t>(Next() % bound); }
-  bool OneIn(size_t n) { return Below(n) == 0; }
-  template <typename T, size_t N>
-  const T& Pick(const T (&items)[N]) {
-    return items[Below(N)];
-  }
-
- private:
-  uint64_t m_state;
+  explicit Random(uint64_t seed) : XorshiftRandom(seed * 0x9E3779B97F4A7C15ull + 1) {}
 };
 
 // An element of the generated document: its name (unique, so that an edit
