@@ -252,8 +252,7 @@ std::string CaseName(const fs::path& path) {
 constexpr int kWindowsTries = 3;
 
 bool WineFailed(const RunResult& result, int expected_exit) {
-  const bool silent = result.out.empty() && result.err.empty() &&
-                      result.exit_code != expected_exit;
+  const bool silent = result.out.empty() && result.err.empty() && result.exit_code != expected_exit;
   return silent || result.err.find("wine client error") != std::string::npos;
 }
 
