@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every row of the benchmark with brindle, the floor and each peer
 # that is installed, alternately, and prints medians, the ratio
-# brindle/program per row and peak memory. Installs nothing.
+# brindle/program per row and peak memory. Installs no peer.
 #
 #   bench/run.sh [<build folder>]      (default: build-bench)
 #
@@ -145,9 +145,15 @@ prepare() {
   if [[ -n $source ]]; then cp "$source" "$file"; else rm -f "$file"; fi
 }
 
-# shimmed SETTING...: sets "shimmed_brindle" to the command that runs
-# brindle with the flush shim (bench/flush_shim.cpp) and those settings.
-shimmed() { shimmed_brindle=(env "LD_PRELOAD=$shim" "$@" "$brindle"); }
+# shimmed SETTING...: sets "shimmed_brindle" to measure's options and the
+# command that run brindle with the flush shim (bench/flush_shim.cpp) and
+# those settings, set by measure itself so that no "env" process is timed.
+shimmed() {
+  local setting
+  shimmed_brindle=(-e "LD_PRELOAD=$shim")
+  for setting; do shimmed_brindle+=(-e "$setting"); done
+  shimmed_brindle+=(-- "$brindle")
+}
 
 # Canonical digest of a document, or the digest a hash program printed.
 fingerprint() {
@@ -414,7 +420,7 @@ row_8() {
       else
         label="the work alone, nothing flushed" flush=()
         edit "brindle, flushes disabled" "$doc" "$file" \
-            -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+            "${shimmed_brindle[@]}" "$file" "?$x" "$value"
       fi
       local then=${flush[*]:+, then sync FILE}
       has xmlstarlet && edit "xmlstarlet ed -L -P$then" "$doc" "$file" "${flush[@]}" \
@@ -424,7 +430,7 @@ row_8() {
       has lxml && edit "lxml$then" "$doc" "$file" "${flush[@]}" \
           -- "$python" "$here/peer_lxml.py" update "$file" "$x" "$value" "$file"
       [[ $durable == yes ]] && edit "brindle, flushes disabled, then sync FILE" "$doc" \
-          "$file" "${flush[@]}" -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+          "$file" "${flush[@]}" "${shimmed_brindle[@]}" "$file" "?$x" "$value"
       run_row "Row 8 ($label): one update in place, $(wc -c <"$doc")-byte document" \
               "$count" document
     done
@@ -448,19 +454,19 @@ row_9() {
     x=$(query "$records")
     edit "brindle as built" "$doc" "$file" -- "$brindle" "$file" "?$x" "$value"
     shimmed BENCH_WRITEBACK=0
-    edit "no write-back, final fsync" "$doc" "$file" -- "${shimmed_brindle[@]}" "$file" "?$x" \
+    edit "no write-back, final fsync" "$doc" "$file" "${shimmed_brindle[@]}" "$file" "?$x" \
         "$value"
     shimmed BENCH_WRITEBACK=0 BENCH_FLUSH=fdatasync
     edit "no write-back, final fdatasync" "$doc" "$file" \
-        -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+        "${shimmed_brindle[@]}" "$file" "?$x" "$value"
     for window in 1 4 8 32; do
       shimmed BENCH_WRITEBACK=$((window << 20))
       edit "write-back every $window MiB (shim)" "$doc" "$file" \
-          -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+          "${shimmed_brindle[@]}" "$file" "?$x" "$value"
     done
     shimmed BENCH_FLUSH=none
     edit "no flush, then sync FILE" "$doc" "$file" -s "$file" \
-        -- "${shimmed_brindle[@]}" "$file" "?$x" "$value"
+        "${shimmed_brindle[@]}" "$file" "?$x" "$value"
     run_row "Row 9: how the save flushes, $(wc -c <"$doc")-byte document" "$count" document
   done
   rm -f "$file"
