@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <unwind.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -194,6 +195,19 @@ bool CopyFileInto(const char* path, int out) {
   return ok;
 }
 
+struct Frames {
+  void* addresses[kMaxFrames];
+  int count = 0;
+};
+
+_Unwind_Reason_Code AddFrame(_Unwind_Context* context, void* frames_pointer) {
+  auto* frames = static_cast<Frames*>(frames_pointer);
+  const uintptr_t address = _Unwind_GetIP(context);
+  if (address == 0 || frames->count == kMaxFrames) return _URC_END_OF_STACK;
+  frames->addresses[frames->count++] = reinterpret_cast<void*>(address);
+  return _URC_NO_REASON;
+}
+
 bool WriteReport(int fd, int signal_number, const siginfo_t* info) {
   char buffer[256];
   Line line(buffer, sizeof buffer);
@@ -202,9 +216,12 @@ bool WriteReport(int fd, int signal_number, const siginfo_t* info) {
   line.Number(reinterpret_cast<unsigned long>(info != nullptr ? info->si_addr : nullptr), 1, 16);
   line.Add("\nProcess: ").Number(static_cast<unsigned long>(getpid())).Add("\n\nBacktrace:\n");
   if (!WriteString(fd, g_crash.header) || !WriteText(fd, line.Text(), line.Length())) return false;
-  void* frames[kMaxFrames];
-  const int count = backtrace(frames, kMaxFrames);
-  backtrace_symbols_fd(frames, count, fd);
+  // The unwinder is called directly: glibc's backtrace() would load
+  // libgcc_s on its first call, which is not safe in a signal handler, and
+  // loading it ahead of time costs every run a library it does not need.
+  Frames frames;
+  _Unwind_Backtrace(AddFrame, &frames);
+  backtrace_symbols_fd(frames.addresses, frames.count, fd);
   return WriteString(fd, "\nMemory map:\n") && CopyFileInto("/proc/self/maps", fd);
 }
 
@@ -284,11 +301,6 @@ void InstallCrashHandler(const CrashReportSettings& settings) {
   const time_t now = time(nullptr);
   tm local;
   g_crash.utc_offset_seconds = localtime_r(&now, &local) != nullptr ? local.tm_gmtoff : 0;
-  // The first call of backtrace loads a library, which is not safe to do
-  // inside a signal handler.
-  void* frame;
-  backtrace(&frame, 1);
-
   stack_t stack{};
   stack.ss_sp = g_alternate_stack;
   stack.ss_size = sizeof g_alternate_stack;

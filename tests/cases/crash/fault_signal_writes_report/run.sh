@@ -25,5 +25,9 @@ case "$report" in
 esac
 grep -q "^Signal: 11 SIGSEGV" "$XDG_DATA_HOME/brindle/$report" && echo "report names the signal"
 grep -q "^Backtrace:" "$XDG_DATA_HOME/brindle/$report" && echo "report has a backtrace"
+# Its frames, one a line as "<object>(<symbol>+<offset>)[<address>]", reach
+# into the program itself.
+sed -n '/^Backtrace:/,/^Memory map:/p' "$XDG_DATA_HOME/brindle/$report" |
+  grep -q "brindle(.*)\[0x[0-9a-f]*\]$" && echo "backtrace holds the program's frames"
 grep -q "^Memory map:" "$XDG_DATA_HOME/brindle/$report" && echo "report has the memory map"
 rm output.txt errors.txt doc.xml
