@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/safe_file_writer.h"
 #include "platform/text_encoding.h"
 #include "xml/encoding_check.h"
@@ -137,6 +138,8 @@ class MarkupCheck {
 }  // namespace
 
 bool MarkupFitsEncoding(xmlDocPtr doc, const std::string& encoding) {
+  // Most documents are UTF-8, which holds everything: no converter to load.
+  if (EqualsIgnoringAsciiCase(encoding, "UTF-8")) return true;
   CCharsetProbe probe(encoding);
   // Nothing to check against (libxml2's own "HTML"), or a Unicode encoding.
   if (!probe.IsOpen() || probe.CanHold("\U0010FFFF")) return true;
