@@ -14,26 +14,44 @@ namespace {
 // element's content keeps its attributes, removing it takes them along.
 enum class Reach { Content, Subtree };
 
-// The selected node that node lies in (itself excluded), or nullptr.
-const xmlNode* EnclosingNode(const xmlNode* node, Reach reach,
-                             const std::unordered_set<const xmlNode*>& selected) {
+// Whether node lies in holder (itself excluded): in its content, or with
+// Reach::Subtree in the element or its attributes.
+bool LiesIn(const xmlNode* node, Reach reach, const xmlNode* holder) {
   const xmlNode* above = node->parent;
   if (reach == Reach::Content && node->type == XML_ATTRIBUTE_NODE) above = above->parent;
   for (; above != nullptr; above = above->parent) {
-    if (selected.contains(above)) return above;
+    if (above == holder) return true;
   }
-  return nullptr;
+  return false;
 }
 
 // The nodes of nodes (in document order) that lie in no other of them: what
 // a command that replaces or removes whole subtrees works on, each once.
+// In document order everything that lies in a node follows it before
+// anything that does not, so a node that lies in a selected one lies in the
+// last element or other non-attribute node kept: one node to compare with,
+// however many are selected. An attribute is never that node, since its
+// element's children follow it.
 std::vector<xmlNodePtr> OutermostNodes(const std::vector<xmlNodePtr>& nodes, Reach reach) {
-  const std::unordered_set<const xmlNode*> selected(nodes.begin(), nodes.end());
   std::vector<xmlNodePtr> outermost;
+  const xmlNode* last = nullptr;
   for (xmlNodePtr node : nodes) {
-    if (EnclosingNode(node, reach, selected) == nullptr) outermost.push_back(node);
+    if (last != nullptr && LiesIn(node, reach, last)) continue;
+    outermost.push_back(node);
+    if (node->type != XML_ATTRIBUTE_NODE) last = node;
   }
   return outermost;
+}
+
+// The node of removed (disjoint subtrees) that is node or holds it, or
+// nullptr.
+const xmlNode* RemovedHolder(const xmlNode* node, const std::vector<xmlNodePtr>& removed) {
+  std::unordered_set<const xmlNode*> node_and_above;
+  for (const xmlNode* at = node; at != nullptr; at = at->parent) node_and_above.insert(at);
+  for (const xmlNode* candidate : removed) {
+    if (node_and_above.contains(candidate)) return candidate;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -77,12 +95,7 @@ HRESULT CXmlFile::RemoveNodes(std::string_view expression) {
     if (node->parent == nullptr) return XML_E_NO_PARENT;
   }
   nodes = OutermostNodes(nodes, Reach::Subtree);
-  const std::unordered_set<const xmlNode*> removed(nodes.begin(), nodes.end());
-  if (removed.contains(m_current)) {
-    m_current = m_current->parent;
-  } else if (const xmlNode* holder = EnclosingNode(m_current, Reach::Subtree, removed)) {
-    m_current = holder->parent;
-  }
+  if (const xmlNode* holder = RemovedHolder(m_current, nodes)) m_current = holder->parent;
   TreeChanged();
   // Every level is mapped before the first removal, while it is as loaded.
   for (xmlNodePtr node : nodes) {
