@@ -15,9 +15,6 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 deps=${BRINDLE_STATIC_DEPS:-$root/build-static-libxml2}
-prefix=$deps/prefix
-stamps=$prefix/share/brindle-deps
-jobs=${JOBS:-$(nproc)}
 
 # shellcheck source=tools/debian-source.sh
 . "$root/tools/debian-source.sh"

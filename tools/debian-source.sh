@@ -4,15 +4,13 @@
 # It fetches Debian's source package of libxml2 at a pinned version through
 # a private apt setup, so that the machine's own sources, lists and caches
 # are left as they were, and builds it as a static library with only the
-# parts brindle uses. The caller sets:
+# parts brindle uses. The caller sets, before sourcing it:
 #   root    the source tree
 #   deps    the folder for downloads, builds and logs
-#   prefix  where the library, its headers and its pkg-config file go
-#   stamps  where the records of what was built with what go
-#   jobs    parallel compile jobs
-#   LIBXML2_SYSTEM_OPTIONS  configure's arguments for the system built for
-#           (compiler, host, encodings), an array
-# and calls install_packages, then build_libxml2 inside with_private_apt.
+# and afterwards LIBXML2_SYSTEM_OPTIONS, configure's arguments for the
+# system built for (compiler, host, encodings), an array; then it calls
+# install_packages, and build_libxml2 inside with_private_apt. The library,
+# its headers and its pkg-config file go to $prefix.
 
 # The source package, pinned. The version is that of Debian 12's
 # libxml2-dev that the Linux build uses by default; the .dsc hash
@@ -23,6 +21,10 @@
 # libxml2-dev (the one the Linux build uses) and says so, with apt's check
 # against the signed index as the only one, until the pin moves to the new
 # version with its .dsc's SHA-256.
+prefix=$deps/prefix
+stamps=$prefix/share/brindle-deps  # what was built with what
+jobs=${JOBS:-$(nproc)}
+
 readonly SUITE=bookworm
 readonly LIBXML2_VERSION=2.9.14+dfsg-1.3~deb12u6
 readonly LIBXML2_DSC_SHA256=d86ce3efb1b75d2781f72f5cdd187474c148a915d610295c85162681bb070a65

@@ -20,10 +20,11 @@ TEST_F(MatchCommandsTest, SetNodesSetsEveryMatchRelativeToTheCurrentNode) {
       {"<r><a k=\"0\"><a>in</a></a></r>",
        {OP(SelectRoot()), OP(SetNodesText("//a | //@k", "v"))},
        "<r><a k=\"v\">v</a></r>"},
-      // A match after another one's subtree, past an attribute match.
-      {"<r><a><a/></a><c k=\"0\"><a>2</a></c></r>",
-       {OP(SelectRoot()), OP(SetNodesText("//a | //@k", "v"))},
-       "<r><a>v</a><c k=\"v\"><a>v</a></c></r>"},
+      // Every match inside the first is left out, not only those inside the
+      // match before it; a later one and its attribute are set.
+      {"<r><a><b/><c>x</c></a><c k=\"0\">y</c></r>",
+       {OP(SelectRoot()), OP(SetNodesText("//a | //b | //c | //@k", "v"))},
+       "<r><a>v</a><c k=\"v\">v</c></r>"},
       {"<r/>", {OP(SelectRoot()), OP(SetNodesText("none", "v"))}, "S_FALSE at step 1: unchanged"},
       {"<r/>", {OP(SetNodesText("/", "v"))}, "CANNOT_APPEND at step 0: unchanged"},
       {"<r/>",

@@ -18,9 +18,6 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 deps=${BRINDLE_WINDOWS_DEPS:-$root/build-windows-deps}
-prefix=$deps/prefix
-stamps=$prefix/share/brindle-deps
-jobs=${JOBS:-$(nproc)}
 host=x86_64-w64-mingw32
 
 # shellcheck source=tools/debian-source.sh
